@@ -102,8 +102,10 @@ juce::AudioProcessorEditor* GuipluginAudioProcessor::createEditor()
 //==============================================================================
 void GuipluginAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
+    // copyState brings the tree up to date with the parameters first; the tree alone lags behind
+    // them until the next message-thread flush, and a save would lose the latest changes.
     juce::MemoryOutputStream stream (destData, false);
-    treeState->state.writeToStream (stream);
+    treeState->copyState().writeToStream (stream);
 }
 
 void GuipluginAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
@@ -190,17 +192,16 @@ void GuipluginAudioProcessor::applySettings (const BlockSettings& settings)
     lowPassFilter.setMode (juce::dsp::LadderFilterMode::LPF12);
     highPassFilter.setMode (juce::dsp::LadderFilterMode::HPF12);
 
+    // With the lock on, INPUT drives the tape stages harder while the overall gain stays put. The
+    // target is set once: setting it twice per block would restart the ramp on every block.
     inputGain.setGainDecibels (settings.inputGainDb);
-    outputGain.setGainDecibels (settings.outputGainDb);
+    outputGain.setGainDecibels (settings.gainLockOn ? settings.outputGainDb - settings.inputGainDb
+                                                    : settings.outputGainDb);
 
     lowPassFilter.setCutoffFrequencyHz (settings.lowPassHz);
     lowPassFilter.setResonance (0.0f);
     highPassFilter.setCutoffFrequencyHz (settings.highPassHz);
     highPassFilter.setResonance (0.0f);
-
-    // With the lock on, INPUT drives the tape stages harder while the overall gain stays put.
-    if (settings.gainLockOn)
-        outputGain.setGainDecibels (settings.outputGainDb - settings.inputGainDb);
 }
 
 void GuipluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
