@@ -44,12 +44,13 @@ if(TARGET TavorinProV3_LV2)
     target_compile_definitions(TavorinProV3_LV2 PRIVATE JucePlugin_LV2URI="${TAVORIN_LV2_URI}")
 endif()
 
-target_sources(TavorinProV3 PRIVATE
-    plugin/PluginProcessor.cpp
-    plugin/StateBlob.cpp
-    dsp/PeakLevelDetector.cpp
-    dsp/RMSLevelDetector.cpp
-    editor/PluginEditor.cpp)
+# Every source file of the product folders belongs to the library.
+file(GLOB_RECURSE TAVORIN_SOURCES CONFIGURE_DEPENDS
+    "${CMAKE_SOURCE_DIR}/plugin/*.cpp"
+    "${CMAKE_SOURCE_DIR}/dsp/*.cpp"
+    "${CMAKE_SOURCE_DIR}/presets/*.cpp"
+    "${CMAKE_SOURCE_DIR}/editor/*.cpp")
+target_sources(TavorinProV3 PRIVATE ${TAVORIN_SOURCES})
 
 target_include_directories(TavorinProV3 PUBLIC "${CMAKE_SOURCE_DIR}" "${FFTW3_INCLUDE_DIR}")
 
@@ -90,12 +91,16 @@ if(UNIX AND NOT APPLE)
     target_link_options(TavorinProV3 INTERFACE "LINKER:--exclude-libs,libfftw3f.a:libfftw3f_threads.a")
 endif()
 
-# Everything else links the library through this target: JUCE's headers, definitions and the
-# embedded resources come with it, JUCE's sources do not.
+# Everything else links the library through these targets: JUCE's headers and definitions come
+# with them, JUCE's sources do not. The resource generators link TavorinLibrary (they run before
+# the resources exist); the tests, benchmarks and tools link TavorinCore, which adds the resources.
+add_library(TavorinLibrary INTERFACE)
+target_link_libraries(TavorinLibrary INTERFACE TavorinProV3)
+target_include_directories(TavorinLibrary INTERFACE $<TARGET_PROPERTY:TavorinProV3,INCLUDE_DIRECTORIES>)
+target_compile_definitions(TavorinLibrary INTERFACE $<TARGET_PROPERTY:TavorinProV3,COMPILE_DEFINITIONS>)
+
 add_library(TavorinCore INTERFACE)
-target_link_libraries(TavorinCore INTERFACE TavorinProV3 TavorinResources)
-target_include_directories(TavorinCore INTERFACE $<TARGET_PROPERTY:TavorinProV3,INCLUDE_DIRECTORIES>)
-target_compile_definitions(TavorinCore INTERFACE $<TARGET_PROPERTY:TavorinProV3,COMPILE_DEFINITIONS>)
+target_link_libraries(TavorinCore INTERFACE TavorinLibrary TavorinResources)
 
 foreach(format IN LISTS TAVORIN_FORMATS)
     if(TARGET TavorinProV3_${format})
