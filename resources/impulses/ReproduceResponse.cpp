@@ -26,26 +26,34 @@ double bellDb (const Bell& bell, double frequencyHz)
     return 20.0 * std::log10 (numerator / denominator);
 }
 
-void applyAllpass (std::vector<double>& signal, const Allpass& section, double sampleRate)
+double lowpassDb (const Lowpass& lowpass, double frequencyHz)
 {
-    if (section.frequencyHz <= 0.0)
+    if (lowpass.frequencyHz <= 0.0)
+        return 0.0;
+
+    return -10.0 * std::log10 (1.0 + std::pow (frequencyHz / lowpass.frequencyHz, 2.0 * lowpass.order));
+}
+
+void applyAllpass (std::vector<double>& signal, const Allpass& smear, double sampleRate)
+{
+    if (smear.frequencyHz <= 0.0)
         return;
 
-    const double w0 = 2.0 * M_PI * section.frequencyHz / sampleRate;
-    const double alpha = std::sin (w0) / (2.0 * section.q);
-    const double a0 = 1.0 + alpha;
-    const double b0 = (1.0 - alpha) / a0, b1 = -2.0 * std::cos (w0) / a0, b2 = 1.0;
-    const double a1 = b1, a2 = b0;
-    double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
+    // H(z) = (c + z^-1) / (1 + c z^-1), a phase of -90 degrees at frequencyHz.
+    const double t = std::tan (M_PI * smear.frequencyHz / sampleRate);
+    const double c = (t - 1.0) / (t + 1.0);
 
-    for (auto& sample : signal)
+    for (int section = 0; section < smear.sections; ++section)
     {
-        const double y = b0 * sample + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = sample;
-        y2 = y1;
-        y1 = y;
-        sample = y;
+        double x1 = 0.0, y1 = 0.0;
+
+        for (auto& sample : signal)
+        {
+            const double y = c * sample + x1 - c * y1;
+            x1 = sample;
+            y1 = y;
+            sample = y;
+        }
     }
 }
 
@@ -87,8 +95,8 @@ std::vector<double> minimumPhase (const ReproduceDesign& design, double sampleRa
 
 double designMagnitudeDb (const ReproduceDesign& design, double frequencyHz)
 {
-    const double rolloff = -10.0 * std::log10 (1.0 + std::pow (frequencyHz / design.rolloffHz, 2.0 * design.rolloffOrder));
-    double db = rolloff + bellDb (design.presence, frequencyHz) + bellDb (design.bump, frequencyHz);
+    double db = lowpassDb (design.rolloff, frequencyHz) + lowpassDb (design.bandLimit, frequencyHz)
+              + bellDb (design.presence, frequencyHz) + bellDb (design.bump, frequencyHz);
 
     // The head bump's ripple: smaller bells at the bump's harmonics, alternately dips and peaks.
     Bell ripple = design.bump;
@@ -101,9 +109,6 @@ double designMagnitudeDb (const ReproduceDesign& design, double frequencyHz)
         db += bellDb (ripple, frequencyHz);
     }
 
-    if (design.lowLossHz > 0.0)
-        db += frequencyHz > 0.0 ? -10.0 * std::log10 (1.0 + std::pow (design.lowLossHz / frequencyHz, 2.0)) : floorDb;
-
     return db;
 }
 
@@ -111,8 +116,7 @@ std::vector<double> makeReproduceResponse (const ReproduceDesign& design, double
 {
     auto response = minimumPhase (design, sampleRate);
 
-    for (const auto& section : design.smear)
-        applyAllpass (response, section, sampleRate);
+    applyAllpass (response, design.smear, sampleRate);
 
     response.resize ((size_t) numFrames);
 

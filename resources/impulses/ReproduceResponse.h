@@ -15,22 +15,30 @@ struct Bell
     double q = 1.0;
 };
 
-// A second-order all-pass section: group delay that peaks around frequencyHz.
+// A cascade of identical first-order all-pass sections tuned above a quarter of the sample rate:
+// the highest frequencies arrive a little later than the rest (a few tens of microseconds), the
+// phase lag of a real record and reproduce path, without any dip ahead of the main peak.
 struct Allpass
 {
-    double frequencyHz = 0.0; // 0: no section
-    double q = 0.5;
+    double frequencyHz = 0.0; // 0: no sections
+    int sections = 1;
+};
+
+// A Butterworth low-pass curve: -3 dB at frequencyHz.
+struct Lowpass
+{
+    double frequencyHz = 0.0; // 0: none
+    int order = 2;
 };
 
 struct ReproduceDesign
 {
-    double rolloffHz = 20000.0; // -3 dB point of the high-frequency loss
-    int rolloffOrder = 2;       // Butterworth order of that loss
+    Lowpass rolloff;            // the high-frequency loss of the head, tape and playback equaliser
+    Lowpass bandLimit;          // the electronics' steep limit above the audio band
     Bell presence;              // a gentle lift (or dip) ahead of the roll-off
     Bell bump;                  // the head bump
     double rippleRatio = 0.0;   // ripple bells at 2x, 3x, 4x the bump: each this fraction of the one before, sign alternating
-    double lowLossHz = 0.0;     // first-order loss below the bump (0: none)
-    Allpass smear[2];
+    Allpass smear;
     double fadeStart = 0.5;     // fraction of the file after which the tail is faded to zero
 };
 
