@@ -314,8 +314,9 @@ void plotTimes (const juce::File& folder)
 
 void printChainGains()
 {
-    std::printf ("small-signal chain gain at 1 kHz (drive x 2/pi x make-up x response as played), dB\n");
-    std::printf ("%-34s %8s %8s %8s\n", "slot", "44.1k", "48k", "96k");
+    std::printf ("as played: small-signal chain gain at 1 kHz (drive x 2/pi x make-up x response), dB;\n"
+                 "and the response at 10 and 16 kHz relative to 1 kHz, dB\n");
+    std::printf ("%-34s %22s %22s %22s\n", "slot", "44.1 kHz", "48 kHz", "96 kHz");
 
     for (const auto& slot : slots)
     {
@@ -325,7 +326,8 @@ void printChainGains()
         {
             const auto r = renderLoaded (slot, rate, (int) rate / 10);
             const double k = 20.0 * std::log10 (slot.drive * 0.63661975 * slot.makeup);
-            std::printf (" %+8.2f", k + magnitudeDb (r, 0, 1000.0));
+            const double at1k = magnitudeDb (r, 0, 1000.0);
+            std::printf ("   %+6.2f %+6.2f %+6.2f", k + at1k, magnitudeDb (r, 0, 10000.0) - at1k, magnitudeDb (r, 0, 16000.0) - at1k);
         }
 
         std::printf ("\n");
