@@ -7,6 +7,7 @@
 #include "Meters.h"
 #include "Panel.h"
 #include "PictureSet.h"
+#include "PngFile.h"
 #include "Switches.h"
 
 #include <juce_events/juce_events.h>
@@ -27,7 +28,7 @@ std::map<std::string, Painter> painters()
     const auto knob = [] (KnobGeometry geometry, const char* name, uint32_t seed)
     {
         const auto* spec = findPicture (name);
-        return [=] { return drawKnobStrip ({ geometry, juce::Colour (0xfff3f0e6) }, spec->frameWidth, spec->frameHeight, seed); };
+        return [=] { return drawKnobStrip ({ geometry, juce::Colour (0xfff2f2f2) }, spec->frameWidth, spec->frameHeight, seed); };
     };
 
     std::map<std::string, Painter> all {
@@ -53,16 +54,6 @@ std::map<std::string, Painter> painters()
     return all;
 }
 
-bool writePng (const juce::Image& image, bool opaque, const juce::File& file)
-{
-    const auto pixels = opaque ? image.convertedToFormat (juce::Image::RGB) : image;
-    juce::MemoryOutputStream out;
-
-    if (! juce::PNGImageFormat().writeImageToStream (pixels, out))
-        return false;
-
-    return file.replaceWithData (out.getData(), out.getDataSize());
-}
 } // namespace
 
 int main (int argc, char** argv)
@@ -102,7 +93,7 @@ int main (int argc, char** argv)
             return 1;
         }
 
-        if (! writePng (image, spec.opaque, folder.getChildFile (spec.fileName)))
+        if (! pictures::writePng (image, folder.getChildFile (spec.fileName)))
         {
             std::cerr << "tavorin-pictures: cannot write " << spec.fileName << "\n";
             return 1;

@@ -6,8 +6,9 @@ namespace pictures
 {
 namespace
 {
-const juce::Colour skirtBlack (0xff19191b);
-const MetalTone capAluminium { juce::Colour (0xffc3c5c8), 0.05f, 0.32f };
+// Neutral greys throughout: the strips are stored as grey PNGs.
+const juce::Colour skirtBlack (0xff1a1a1a);
+const MetalTone capAluminium { juce::Colour (0xffc4c4c4), 0.03f, 0.32f };
 
 struct KnobParts
 {
@@ -64,9 +65,9 @@ juce::Image drawFace (const KnobParts& k, int width, int height)
     juce::Graphics g (layer);
 
     const auto face = disc (k.centre, k.rim);
-    juce::ColourGradient slope (juce::Colour (0xff3b3c40), k.centre + towardsLight * k.rim,
-                                juce::Colour (0xff101012), k.centre - towardsLight * k.rim, false);
-    slope.addColour (0.5, juce::Colour (0xff1f2023));
+    juce::ColourGradient slope (juce::Colour (0xff3d3d3d), k.centre + towardsLight * k.rim,
+                                juce::Colour (0xff111111), k.centre - towardsLight * k.rim, false);
+    slope.addColour (0.5, juce::Colour (0xff212121));
     g.setGradientFill (slope);
     g.fillPath (face);
     drawBevel (g, face, 1.0f * k.scale, 0.35f, true);
@@ -128,7 +129,7 @@ void drawCapMark (juce::Graphics& g, const KnobParts& k, float degrees)
     const auto lit = -towardsLight * 0.7f * k.scale;
     g.setColour (juce::Colours::white.withAlpha (0.55f));
     g.drawLine ({ inner + lit, outer + lit }, width * 0.8f);
-    g.setColour (juce::Colour (0xff2a2b2e).withAlpha (0.85f));
+    g.setColour (juce::Colour (0xff2c2c2c).withAlpha (0.85f));
     juce::Path line;
     line.startNewSubPath (inner);
     line.lineTo (outer);

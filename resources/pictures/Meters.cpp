@@ -22,7 +22,7 @@ const juce::Colour creamEdge (0xffdfcfa6);
 
 constexpr float scaleRadius = 146.0f;
 constexpr float labelRadius = 168.0f;
-constexpr float percentRadius = 132.0f;
+constexpr float percentRadius = 126.0f;
 
 const juce::Point<float> pivot { meter.pivotX, meter.pivotY };
 
@@ -105,7 +105,7 @@ void drawScale (juce::Graphics& g)
         drawTick (g, degrees, percentRadius, percentRadius - (percent % 50 == 0 ? 6.0f : 3.5f), 1.0f);
 
         if (percent % 50 == 0)
-            drawText (g, juce::String (percent), polar (pivot, percentRadius - 14.0f, degrees), 7.0f, 0.05f);
+            drawText (g, juce::String (percent), polar (pivot, percentRadius - 12.0f, degrees), 7.0f, 0.05f);
     }
 }
 
@@ -129,7 +129,9 @@ juce::Image drawFace (const juce::String& channel)
     // The cream face, lit warmly from behind.
     juce::Path face;
     face.addRoundedRectangle (window, windowCorner);
-    juce::ColourGradient cream (creamCentre, { pivot.x, 100.0f }, creamEdge, { pivot.x, -90.0f }, true);
+    // Lit from below the scale: the light fades towards the top (a gradient along y only, which
+    // also keeps the 76 frames small as PNG).
+    juce::ColourGradient cream (creamEdge, { 0.0f, window.getY() }, creamCentre, { 0.0f, window.getBottom() - 30.0f }, false);
     g.setGradientFill (cream);
     g.fillPath (face);
 
@@ -139,7 +141,7 @@ juce::Image drawFace (const juce::String& channel)
         drawScale (g);
 
         g.setColour (ink);
-        drawText (g, "VU", polar (pivot, 68.0f, 0.0f), 17.0f, 0.12f);
+        drawText (g, "VU", polar (pivot, 69.0f, 0.0f), 16.0f, 0.12f);
         g.setColour (ink.withAlpha (0.75f));
         drawText (g, channel, { window.getX() + 22.0f, window.getBottom() - 18.0f }, 10.0f, 0.0f);
     }
@@ -178,9 +180,9 @@ juce::Image drawGlass()
     juce::Graphics::ScopedSaveState state (g);
     g.reduceClipRegion (face);
 
-    const auto cover = disc (pivot, 58.0f);
+    const auto cover = disc (pivot, 52.0f);
     drawShadow (g, cover, shadowOffset (3.0f), 3.0f, juce::Colours::black.withAlpha (0.35f));
-    juce::ColourGradient plastic (juce::Colour (0xff3a3b3e), { pivot.x, pivot.y - 58.0f }, juce::Colour (0xff141416),
+    juce::ColourGradient plastic (juce::Colour (0xff3a3b3e), { pivot.x, pivot.y - 52.0f }, juce::Colour (0xff141416),
                                   { pivot.x, pivot.y - 30.0f }, false);
     g.setGradientFill (plastic);
     g.fillPath (cover);

@@ -17,7 +17,7 @@ struct PictureSpec
     int frameWidth;
     int frameHeight;
     int frames;
-    bool opaque; // written without an alpha channel
+    bool opaque; // covers its whole frame: no pixel is transparent
 };
 
 // Two-frame pictures: top frame unlit, bottom frame lit.
@@ -88,7 +88,7 @@ struct MeterGeometry
     float clearInner, clearOuter;  // a band of the face where only the needle passes
 };
 
-inline constexpr MeterGeometry meter { 177.5f, 214.0f, 160.0f, -52.0f, 52.0f, 78.0f, 98.0f };
+inline constexpr MeterGeometry meter { 177.5f, 214.0f, 160.0f, -52.0f, 52.0f, 84.0f, 104.0f };
 
 inline constexpr float meterDegreesForFrame (int frame)
 {

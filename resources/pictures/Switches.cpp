@@ -109,9 +109,22 @@ void drawSlide (juce::Graphics& g, const SlideLayout& layout, bool lit)
     const auto slot = layout.slot;
     const auto slotPath = roundedRect (slot, slot.getHeight() * 0.5f);
 
-    // The slot, cut into the panel.
+    // The slot, cut into the panel; when on, a lamp under it lights the slot's floor.
+    if (lit)
+        drawGlow (g, slotPath, 4.0f, lampAmber.withAlpha (0.45f));
+
     g.setColour (juce::Colour (0xff111113));
     g.fillPath (slotPath);
+
+    if (lit)
+    {
+        const auto floor = slot.reduced (slot.getHeight() * 0.22f);
+        juce::ColourGradient light (lampAmber.brighter (0.4f), floor.getCentre(), lampAmber.darker (0.6f),
+                                    floor.getTopLeft(), true);
+        g.setGradientFill (light);
+        g.fillRoundedRectangle (floor, floor.getHeight() * 0.5f);
+    }
+
     drawInnerShadow (g, slotPath, shadowOffset (2.0f), 2.0f, juce::Colours::black.withAlpha (0.8f));
     drawBevel (g, roundedRect (slot.expanded (0.8f), slot.getHeight() * 0.5f + 0.8f), 1.2f, 0.45f, false);
 
