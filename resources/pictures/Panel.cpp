@@ -15,8 +15,8 @@ constexpr int panelHeight = 880;
 const juce::Colour ink (0xff1e1f22);
 const MetalTone aluminium { juce::Colour (0xffb8babd), 0.045f, 0.10f };
 
-constexpr float captionHeight = 19.0f; // capital height of the section captions
-constexpr float markHeight = 12.5f;    // capital height of the scale marks
+constexpr float captionHeight = 20.0f; // capital height of the section captions
+constexpr float markHeight = 14.0f;      // capital height of the scale marks
 constexpr float captionTracking = 0.22f;
 
 // The bottom row under the info line and the BYPASS button: a calm dark strip.
@@ -212,10 +212,10 @@ void drawKnobScales (juce::Graphics& g)
 
     // dB under the gain knobs' end marks, Hz under the filters'.
     for (const auto& centre : { input, output })
-        drawCaption (g, "dB", centre.translated (0.0f, 100.0f), juce::Justification::centred, 10.5f);
+        drawCaption (g, "dB", centre.translated (0.0f, 100.0f), juce::Justification::centred, 12.0f);
 
     for (const auto& centre : { hpf, lpf })
-        drawCaption (g, "Hz", centre.translated (0.0f, 92.0f), juce::Justification::centred, 10.5f);
+        drawCaption (g, "Hz", centre.translated (0.0f, 92.0f), juce::Justification::centred, 12.0f);
 }
 
 void drawSwitchCaptions (juce::Graphics& g)
@@ -261,8 +261,9 @@ void drawSectionLines (juce::Graphics& g)
 
 void drawScrews (juce::Graphics& g)
 {
+    // The corners above, and half-way down the sides (the power key takes the lower left corner).
     const juce::Point<float> positions[] { { 32.0f, 34.0f }, { (float) panelWidth - 32.0f, 34.0f },
-                                           { 32.0f, bottomStripTop - 28.0f }, { (float) panelWidth - 32.0f, bottomStripTop - 28.0f } };
+                                           { 32.0f, 500.0f }, { (float) panelWidth - 32.0f, 500.0f } };
     const float slots[] { 28.0f, -52.0f, 71.0f, 12.0f };
 
     for (size_t i = 0; i < std::size (positions); ++i)
