@@ -68,30 +68,13 @@ void packRow (const juce::Image::BitmapData& pixels, int y, const Layout& layout
             row.push_back (c.getAlpha());
     }
 }
-} // namespace
 
-bool writePng (const juce::Image& image, const juce::File& file)
+// libpng reports errors by longjmp back to here; nothing this function owns needs unwinding.
+bool encode (png_structp png, png_infop info, const juce::Image::BitmapData& pixels, const Layout& layout,
+             juce::MemoryOutputStream& out, std::vector<png_byte>& row)
 {
-    const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readOnly);
-    const auto layout = layoutOf (pixels);
-
-    auto* png = png_create_write_struct (PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    auto* info = png != nullptr ? png_create_info_struct (png) : nullptr;
-
-    if (info == nullptr)
-    {
-        png_destroy_write_struct (&png, nullptr);
-        return false;
-    }
-
-    juce::MemoryOutputStream out;
-    std::vector<png_byte> row;
-
     if (setjmp (png_jmpbuf (png)))
-    {
-        png_destroy_write_struct (&png, &info);
         return false;
-    }
 
     png_set_write_fn (png, &out, appendBytes, flushNothing);
     png_set_compression_level (png, compressionLevel);
@@ -108,7 +91,22 @@ bool writePng (const juce::Image& image, const juce::File& file)
     }
 
     png_write_end (png, info);
-    png_destroy_write_struct (&png, &info);
-    return file.replaceWithData (out.getData(), out.getDataSize());
+    return true;
+}
+} // namespace
+
+bool writePng (const juce::Image& image, const juce::File& file)
+{
+    const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readOnly);
+    const auto layout = layoutOf (pixels);
+
+    auto* png = png_create_write_struct (PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    auto* info = png != nullptr ? png_create_info_struct (png) : nullptr;
+    juce::MemoryOutputStream out;
+    std::vector<png_byte> row;
+
+    const auto encoded = info != nullptr && encode (png, info, pixels, layout, out, row);
+    png_destroy_write_struct (&png, info != nullptr ? &info : nullptr);
+    return encoded && file.replaceWithData (out.getData(), out.getDataSize());
 }
 } // namespace pictures
