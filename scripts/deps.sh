@@ -3,8 +3,9 @@
 # Uses apt-get as root, or through sudo; otherwise names the missing packages and stops.
 set -euo pipefail
 
+# fonts-manrope: the editor's embedded font, read from the installed package at build time.
 packages=(build-essential cmake ninja-build pkg-config juce-modules-source libfftw3-dev
-          libgtest-dev libbenchmark-dev)
+          libgtest-dev libbenchmark-dev fonts-manrope)
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(xvfb xauth fonts-dejavu-core)
 fi

@@ -77,14 +77,15 @@ std::string makeSource (const std::vector<Resource>& resources)
         writeLiteral (out, r.bytes);
         out << ";\n";
         out << "const char* " << r.name << " = reinterpret_cast<const char*> (data" << i << ");\n";
-        out << "const int " << r.name << "Size = " << r.bytes.size() << ";\n\n";
+        // extern: a namespace-scope const would otherwise be private to this file.
+        out << "extern const int " << r.name << "Size = " << r.bytes.size() << ";\n\n";
     }
 
     out << "const char* namedResourceList[] =\n{\n";
     for (const auto& r : resources)
         out << "    \"" << r.name << "\",\n";
     out << "    nullptr\n};\n\n";
-    out << "const int namedResourceListSize = " << resources.size() << ";\n\n";
+    out << "extern const int namedResourceListSize = " << resources.size() << ";\n\n";
 
     out << "const char* getNamedResource (const char* resourceName, int& numBytes)\n{\n";
     for (const auto& r : resources)
