@@ -3,6 +3,7 @@
 #include "editor/PluginEditor.h"
 #include "plugin/ParameterIds.h"
 #include "plugin/StateBlob.h"
+#include "presets/ProcessorPresetManager.h"
 
 namespace
 {
@@ -37,6 +38,7 @@ GuipluginAudioProcessor::GuipluginAudioProcessor()
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
     treeState = std::make_unique<juce::AudioProcessorValueTreeState> (*this, nullptr, stateType, generateLayout());
+    presetManager = std::make_unique<ProcessorPresetManager> (*this, *treeState, getPresetRootDirectory(), ".tvx");
 }
 
 GuipluginAudioProcessor::~GuipluginAudioProcessor() = default;

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <memory>
 
+class ProcessorPresetManager;
+
 // The tape machine effect: input gain, low-pass and high-pass filters, the tape stages, output gain
 // with the gain lock, and the output meters. Audio passes through untouched while the power is off.
 class GuipluginAudioProcessor : public juce::AudioProcessor
@@ -30,6 +32,7 @@ public:
     static juce::File getPresetRootDirectory();
 
     juce::AudioProcessorValueTreeState& getState() noexcept { return *treeState; }
+    ProcessorPresetManager& getPresetManager() noexcept { return *presetManager; }
 
     //==============================================================================
     void prepareToPlay (double sampleRate, int samplesPerBlock) override;
@@ -81,6 +84,7 @@ private:
     float rawValue (const char* parameterId) const;
 
     std::unique_ptr<juce::AudioProcessorValueTreeState> treeState;
+    std::unique_ptr<ProcessorPresetManager> presetManager;
 
     juce::dsp::LadderFilter<float> lowPassFilter, highPassFilter;
     std::atomic<bool> isPrepared { false };
