@@ -62,7 +62,8 @@ public:
         }
         else
         {
-            auto old = buffer;
+            juce::AudioBuffer<float> old; // a copy of a buffer that refers to other data would refer to it too
+            old.makeCopyOf (buffer);
             chain (slot).process (buffer);
             chain (last).process (old);
 
