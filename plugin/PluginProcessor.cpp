@@ -219,8 +219,8 @@ void GuipluginAudioProcessor::applySettings (const BlockSettings& settings)
         oversamplingIndex = settings.oversamplingIndex;
     }
 
-    lowPassFilter.setMode (juce::dsp::LadderFilterMode::LPF12);
-    highPassFilter.setMode (juce::dsp::LadderFilterMode::HPF12);
+    lowPassFilter.setMode (FusedLadderFilter::Mode::LPF12);
+    highPassFilter.setMode (FusedLadderFilter::Mode::HPF12);
 
     // With the lock on, INPUT drives the tape stages harder while the overall gain stays put. The
     // target is set once: setting it twice per block would restart the ramp on every block.
@@ -276,10 +276,14 @@ void GuipluginAudioProcessor::processChain (juce::AudioBuffer<float>& buffer, co
 
     inputGain.process (context);
 
-    if (settings.lowPassHz < lowPassOpenHz)
-        lowPassFilter.process (context);
+    const auto lowPassOn = settings.lowPassHz < lowPassOpenHz;
+    const auto highPassOn = settings.highPassHz > highPassOpenHz;
 
-    if (settings.highPassHz > highPassOpenHz)
+    if (lowPassOn && highPassOn)
+        FusedLadderFilter::processInSeries (lowPassFilter, highPassFilter, context);
+    else if (lowPassOn)
+        lowPassFilter.process (context);
+    else if (highPassOn)
         highPassFilter.process (context);
 
     const auto numChannels = getTotalNumOutputChannels();

@@ -4,6 +4,7 @@
 #include <juce_dsp/juce_dsp.h>
 
 #include "dsp/CrosstalkProcessor.h"
+#include "dsp/FusedLadderFilter.h"
 #include "dsp/PeakLevelDetector.h"
 #include "dsp/RMSLevelDetector.h"
 #include "dsp/TapeCompressor.h"
@@ -97,7 +98,8 @@ private:
 
     std::unique_ptr<juce::AudioProcessorValueTreeState> treeState;
 
-    juce::dsp::LadderFilter<float> lowPassFilter, highPassFilter;
+    // juce::dsp::LadderFilter's own filters, sample for sample, run together in one pass.
+    FusedLadderFilter lowPassFilter, highPassFilter;
     std::atomic<bool> isPrepared { false };
     TapeCompressor compressor;
     int oversamplingIndex = -1; // the last "os" choice block processing saw
