@@ -1,16 +1,8 @@
 #include "dsp/ArcTangent.h"
 
+#include "dsp/VectorMath.h"
+
 #include <cmath>
-
-#if defined(__x86_64__) && defined(__GLIBC__)
- #define TAVORIN_VECTOR_ATAN 1
- #include <immintrin.h>
-
-// glibc's libmvec: four single-precision arc tangents at once (SSE ABI, dispatched inside glibc).
-extern "C" __m128 _ZGVbN4v_atanf (__m128);
-#else
- #define TAVORIN_VECTOR_ATAN 0
-#endif
 
 namespace ArcTangent
 {
@@ -21,12 +13,12 @@ float shapeOne (float x, float inputScale, float outputScale, float extraScale) 
 
 void shape (float* samples, int numSamples, float inputScale, float outputScale, float extraScale) noexcept
 {
-#if TAVORIN_VECTOR_ATAN
+#if TAVORIN_VECTOR_MATH
     const auto in = _mm_set1_ps (inputScale);
     const auto out = _mm_set1_ps (outputScale);
     const auto extra = _mm_set1_ps (extraScale);
     const auto apply = [&] (__m128 x) {
-        return _mm_mul_ps (_mm_mul_ps (_ZGVbN4v_atanf (_mm_mul_ps (in, x)), out), extra);
+        return _mm_mul_ps (_mm_mul_ps (VectorMath::atan (_mm_mul_ps (in, x)), out), extra);
     };
 
     auto i = 0;

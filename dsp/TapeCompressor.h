@@ -31,6 +31,8 @@ private:
         float gainReductionDb = 0.0f; // dB, 0 or positive, of the previous sample
     };
 
+    void processPair (float* left, float* right, int numSamples, float driveDb, float makeup) noexcept;
+
     std::array<ChannelState, 2> channels;
     float attackCoeff = 0.0f;
     float releaseCoeff = 0.0f;
