@@ -26,6 +26,10 @@ void CrosstalkProcessor::process (juce::AudioBuffer<float>& buffer) noexcept
     const auto c = cross;
     const auto p = currentCross;
 
+    // At a settled 0 the mid signal is never used: the block passes untouched.
+    if (c == 0.0f && p == 0.0f)
+        return;
+
     monoBuffer.clear();
 
     if (! buffer.hasBeenCleared() && numSamples > 0)
