@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -375,4 +376,31 @@ TEST (TapeTypeProcessor, ReportsNoLatencyAndHasItsResponseOncePrepared)
     TapeTypeProcessor none (static_cast<TapeType> (7), TapeSpeed::Slow);
     none.prepare (48000.0, 64);
     EXPECT_FALSE (none.hasResponse());
+}
+
+TEST (TapeTypeProcessor, RunsItsResponseAsSoonAsPrepareReturns)
+{
+    // JUCE loads a response on a background thread; its prepare finishes a load still queued. A chain
+    // prepared at once must therefore answer exactly like one whose loader had all the time it needed.
+    std::vector<std::unique_ptr<TapeTypeProcessor>> waited;
+    for (auto slot = 0; slot < TapeSlots::numSlots; ++slot)
+        waited.push_back (std::make_unique<TapeTypeProcessor> (TapeSlots::typeOf (slot), TapeSlots::speedOf (slot)));
+    std::this_thread::sleep_for (std::chrono::milliseconds (300));
+
+    const auto answer = [] (TapeTypeProcessor& chain) {
+        chain.prepare (44100.0, 512);
+        juce::AudioBuffer<float> impulse (2, 512);
+        impulse.clear();
+        impulse.setSample (0, 0, 0.01f);
+        impulse.setSample (1, 0, 0.01f);
+        chain.process (impulse);
+        return impulse;
+    };
+
+    for (auto slot = 0; slot < TapeSlots::numSlots; ++slot)
+    {
+        SCOPED_TRACE (slot);
+        TapeTypeProcessor immediate (TapeSlots::typeOf (slot), TapeSlots::speedOf (slot));
+        EXPECT_TRUE (same (answer (immediate), answer (*waited[(size_t) slot])));
+    }
 }
