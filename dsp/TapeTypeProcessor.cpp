@@ -26,29 +26,29 @@ struct Slot
     float makeup;
 };
 
-constexpr auto yes = Convolution::Stereo::yes;
-constexpr auto no = Convolution::Stereo::no;
+constexpr auto perChannel = Convolution::Stereo::yes;  // each channel its own, if the file has two
+constexpr auto firstChannel = Convolution::Stereo::no; // the file's first channel for both
 constexpr auto trim = Convolution::Trim::yes;
 constexpr auto keep = Convolution::Trim::no;
 constexpr auto normalise = Convolution::Normalise::yes;
 constexpr auto asIs = Convolution::Normalise::no;
 
 // In slot order: types A to F at Slow, then types A to F at Fast.
+// resource, channels, trim, frames, normalise, drive, make-up
 constexpr Slot slots[TapeSlots::numSlots] = {
-    { "typeA_75_ir_wav", yes, keep, 0, asIs, 0.18f, 1.9f },
-    { "studerA812_gain4_2_wav", no, trim, 0, normalise, 1.8f, 5.7f },
-    { "Studer_A80_IR_7_5_wav", yes, trim, 2, normalise, 4.5f, 2.7f },
-    { "Teac_3_34_ips_2_wav", yes, trim, 0, normalise, 1.5f, 4.4f },
-    { "telefunken_m20_6_dc_96_wav", no, trim, 2, normalise, 1.5f, 7.9f },
-    { "B77_7_5__96_wav", yes, keep, 10, normalise, 3.0f, 3.0f },
-    { "typeA_15_ir_wav", yes, trim, 0, normalise, 0.9f, 12.0f },
-    { "studerA812_gain1_2_wav", no, trim, 0, asIs, 1.5f, 2.4f },
-    { "Studer_A80_IR_15a_wav", no, trim, 2, normalise, 1.5f, 8.9f },
-    { "Teac_7_12_ips_2_wav", yes, trim, 0, normalise, 1.5f, 5.6f },
-    { "telefunken_m20_6_dc_96_30ips_wav", no, trim, 2, normalise, 1.5f, 7.9f },
-    { "B77_3_75_96_wav", yes, trim, 10, normalise, 1.5f, 5.8f },
+    { "typeA_75_ir_wav", perChannel, keep, 0, asIs, 0.18f, 1.9f },
+    { "studerA812_gain4_2_wav", firstChannel, trim, 0, normalise, 1.8f, 5.7f },
+    { "Studer_A80_IR_7_5_wav", perChannel, trim, 2, normalise, 4.5f, 2.7f },
+    { "Teac_3_34_ips_2_wav", perChannel, trim, 0, normalise, 1.5f, 4.4f },
+    { "telefunken_m20_6_dc_96_wav", firstChannel, trim, 2, normalise, 1.5f, 7.9f },
+    { "B77_7_5__96_wav", perChannel, keep, 10, normalise, 3.0f, 3.0f },
+    { "typeA_15_ir_wav", perChannel, trim, 0, normalise, 0.9f, 12.0f },
+    { "studerA812_gain1_2_wav", firstChannel, trim, 0, asIs, 1.5f, 2.4f },
+    { "Studer_A80_IR_15a_wav", firstChannel, trim, 2, normalise, 1.5f, 8.9f },
+    { "Teac_7_12_ips_2_wav", perChannel, trim, 0, normalise, 1.5f, 5.6f },
+    { "telefunken_m20_6_dc_96_30ips_wav", firstChannel, trim, 2, normalise, 1.5f, 7.9f },
+    { "B77_3_75_96_wav", perChannel, trim, 10, normalise, 1.5f, 5.8f },
 };
-
 } // namespace
 
 TapeTypeProcessor::TapeTypeProcessor (TapeType type, TapeSpeed speed)
@@ -74,11 +74,6 @@ TapeTypeProcessor::TapeTypeProcessor (TapeType type, TapeSpeed speed)
 
     shelfFrequency = shelfFrequencyHz;
     shelfGain = shelfGainFactor;
-}
-
-const char* TapeTypeProcessor::resourceNameOf (TapeType type, TapeSpeed speed) noexcept
-{
-    return TapeSlots::isValid (type, speed) ? slots[TapeSlots::slotOf (type, speed)].resource : nullptr;
 }
 
 void TapeTypeProcessor::prepare (double sampleRate, int samplesPerBlock)

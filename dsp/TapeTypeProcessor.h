@@ -26,9 +26,6 @@ public:
     // installs the engine built from it, so this holds from the first prepare on.
     bool hasResponse() const noexcept;
 
-    // The resource name of a slot's response, as BinaryData knows it.
-    static const char* resourceNameOf (TapeType type, TapeSpeed speed) noexcept;
-
 private:
     using Filter = juce::dsp::IIR::Filter<float>;
     using Coefficients = juce::dsp::IIR::Coefficients<float>;

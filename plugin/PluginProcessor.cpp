@@ -191,11 +191,11 @@ GuipluginAudioProcessor::BlockSettings GuipluginAudioProcessor::readSettings() c
     settings.powerOn = isOn (rawValue (powerPower));
     settings.gainLockOn = isOn (rawValue (gainlockPower));
 
-    settings.invertPolarity = false;
     for (auto type = 0; type < TapeSlots::numTypes; ++type)
     {
-        settings.typeOn[static_cast<size_t> (type)] = isOn (rawValue (typeButtons[type]));
-        settings.invertPolarity = settings.invertPolarity || (settings.typeOn[static_cast<size_t> (type)] && isInvertedType (type));
+        const auto lit = isOn (rawValue (typeButtons[type]));
+        settings.typeOn[static_cast<size_t> (type)] = lit;
+        settings.invertPolarity = settings.invertPolarity || (lit && isInvertedType (type));
     }
 
     settings.speed = isOn (rawValue (speedPower)) ? TapeSpeed::Fast : TapeSpeed::Slow;
