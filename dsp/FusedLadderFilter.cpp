@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+ #include <immintrin.h>
+#endif
+
 namespace
 {
 // JUCE writes its constants as doubles cast to the sample type; so do we, to round them alike.
@@ -153,9 +157,9 @@ void FusedLadderFilter::processInSeries (FusedLadderFilter& first, FusedLadderFi
     auto* left = block.getChannelPointer (0);
     auto* right = channels > 1 ? block.getChannelPointer (1) : nullptr;
 
-    // Software-pipelined: sample n through the first filter while sample n - 1 goes through the
+    // Software-pipelined: sample n goes through the first filter while sample n - 1 goes through the
     // second, so the four recursions (two filters, two channels) are independent in every step and
-    // overlap, rather than waiting on each other. Each filter still sees its samples in order.
+    // overlap rather than wait on each other. Each filter still sees its samples in order.
     const auto firstStage = [&] (size_t n) {
         const auto step = first.nextStep();
         left[n] = first.processSample (left[n], first.state[0], step);
@@ -170,10 +174,92 @@ void FusedLadderFilter::processInSeries (FusedLadderFilter& first, FusedLadderFi
     };
 
     firstStage (0);
+#if defined(__SSE2__)
+    runPipelined (first, second, left, right, numSamples);
+#else
     for (size_t n = 1; n < numSamples; ++n)
     {
         firstStage (n);
         secondStage (n - 1);
     }
+#endif
     secondStage (numSamples - 1);
 }
+
+#if defined(__SSE2__)
+// The steps for samples 1 to numSamples - 1 of the first filter and 0 to numSamples - 2 of the
+// second, four recursions in the lanes of one vector: first filter left and right, second filter
+// left and right, one sample behind. Every lane does the scalar operations in the scalar order; the
+// table look-ups are the scalar ones.
+void FusedLadderFilter::runPipelined (FusedLadderFilter& first, FusedLadderFilter& second, float* left, float* right,
+                                      size_t numSamples) noexcept
+{
+    const auto lanes = [] (float f, float s) { return _mm_setr_ps (f, f, s, s); };
+    const auto mul = [] (__m128 a, __m128 b) { return _mm_mul_ps (a, b); };
+    const auto add = [] (__m128 a, __m128 b) { return _mm_add_ps (a, b); };
+    const auto lookUp = [&] (__m128 x) {
+        alignas (16) float v[4];
+        _mm_store_ps (v, x);
+        return _mm_setr_ps (first.saturationLUT (v[0]), first.saturationLUT (v[1]),
+                            second.saturationLUT (v[2]), second.saturationLUT (v[3]));
+    };
+    const auto stateOf = [&] (int k) {
+        return _mm_setr_ps (first.state[0][(size_t) k], first.state[1][(size_t) k],
+                            second.state[0][(size_t) k], second.state[1][(size_t) k]);
+    };
+
+    const auto gain = lanes (first.gain, second.gain), drive = lanes (first.drive, second.drive);
+    const auto gain2 = lanes (first.gain2, second.gain2), drive2 = lanes (first.drive2, second.drive2);
+    const auto comp = lanes (first.comp, second.comp), minusFour = _mm_set1_ps (-4.0f);
+    __m128 A[numStates], s[numStates];
+    for (auto k = 0; k < numStates; ++k)
+    {
+        A[k] = lanes (first.A[(size_t) k], second.A[(size_t) k]);
+        s[k] = stateOf (k);
+    }
+
+    auto previousLeft = left[0], previousRight = right != nullptr ? right[0] : 0.0f;
+
+    for (size_t n = 1; n < numSamples; ++n)
+    {
+        const auto one = first.nextStep();
+        const auto two = second.nextStep();
+        const auto a1 = lanes (one.a1, two.a1), b0 = lanes (one.b0, two.b0), b1 = lanes (one.b1, two.b1);
+        const auto resonance = lanes (one.scaledResonance, two.scaledResonance);
+
+        const auto input = _mm_setr_ps (left[n], right != nullptr ? right[n] : 0.0f, previousLeft, previousRight);
+        const auto dx = mul (gain, lookUp (mul (drive, input)));
+        const auto a = add (dx, mul (mul (resonance, minusFour), _mm_sub_ps (mul (gain2, lookUp (mul (drive2, s[4]))), mul (dx, comp))));
+        const auto b = add (add (mul (b1, s[0]), mul (a1, s[1])), mul (b0, a));
+        const auto c = add (add (mul (b1, s[1]), mul (a1, s[2])), mul (b0, b));
+        const auto d = add (add (mul (b1, s[2]), mul (a1, s[3])), mul (b0, c));
+        const auto e = add (add (mul (b1, s[3]), mul (a1, s[4])), mul (b0, d));
+        s[0] = a, s[1] = b, s[2] = c, s[3] = d, s[4] = e;
+
+        alignas (16) float out[4];
+        _mm_store_ps (out, add (add (add (add (mul (a, A[0]), mul (b, A[1])), mul (c, A[2])), mul (d, A[3])), mul (e, A[4])));
+        previousLeft = out[0];
+        previousRight = out[1];
+        left[n - 1] = out[2];
+        if (right != nullptr)
+            right[n - 1] = out[3];
+    }
+
+    left[numSamples - 1] = previousLeft;
+    if (right != nullptr)
+        right[numSamples - 1] = previousRight;
+
+    for (auto k = 0; k < numStates; ++k)
+    {
+        alignas (16) float v[4];
+        _mm_store_ps (v, s[k]);
+        first.state[0][(size_t) k] = v[0];
+        second.state[0][(size_t) k] = v[2];
+        if (right != nullptr)
+        {
+            first.state[1][(size_t) k] = v[1];
+            second.state[1][(size_t) k] = v[3];
+        }
+    }
+}
+#endif

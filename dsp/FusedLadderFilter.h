@@ -40,6 +40,8 @@ private:
         float a1, b0, b1, scaledResonance;
     };
 
+    static void runPipelined (FusedLadderFilter& first, FusedLadderFilter& second, float* left, float* right,
+                              size_t numSamples) noexcept;
     Step nextStep() noexcept;
     float processSample (float input, State& s, const Step& step) const noexcept;
     void setSampleRate (float newValue) noexcept;
