@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/StereoBiquad.h"
 #include "dsp/TapeType.h"
 #include "dsp/TapeTypeProcessor.h"
 
@@ -37,7 +38,6 @@ public:
 private:
     void runSwitchingBlock (juce::AudioBuffer<float>& buffer) noexcept;
 
-    using Filter = juce::dsp::IIR::Filter<float>;
     using Coefficients = juce::dsp::IIR::Coefficients<float>;
 
     TapeTypeProcessor typeASlow { TapeType::TypeA, TapeSpeed::Slow };
@@ -62,7 +62,7 @@ private:
     int currentSlot = 0;  // chosen by the last valid setType
     int previousSlot = 0; // the last processed block ended with this one
     juce::AudioBuffer<float> fadeBuffer; // the outgoing chain's signal in a switching block
-    juce::dsp::ProcessorDuplicator<Filter, Coefficients> dcFilter;
+    StereoBiquad dcFilter; // a ProcessorDuplicator of juce::dsp::IIR::Filter, sample for sample
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TapeProcessor)
 };

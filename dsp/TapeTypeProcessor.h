@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/FftwRealtimeSupport.h"
+#include "dsp/StereoBiquad.h"
 #include "dsp/TapeType.h"
 
 #include <juce_dsp/juce_dsp.h>
@@ -27,10 +28,9 @@ public:
     bool hasResponse() const noexcept;
 
 private:
-    using Filter = juce::dsp::IIR::Filter<float>;
     using Coefficients = juce::dsp::IIR::Coefficients<float>;
 
-    juce::dsp::ProcessorDuplicator<Filter, Coefficients> lowShelf;
+    StereoBiquad lowShelf; // a ProcessorDuplicator of juce::dsp::IIR::Filter, sample for sample
     juce::dsp::Convolution::Latency latency { 0 };
     juce::dsp::Convolution convolution { latency };
     float drive = 1.0f;                       // linear, before the saturation
