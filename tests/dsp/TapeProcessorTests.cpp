@@ -1,3 +1,5 @@
+#include "AllocationCounter.h"
+
 #include "dsp/ArcTangent.h"
 #include "dsp/TapeProcessor.h"
 
@@ -402,5 +404,34 @@ TEST (TapeTypeProcessor, RunsItsResponseAsSoonAsPrepareReturns)
         SCOPED_TRACE (slot);
         TapeTypeProcessor immediate (TapeSlots::typeOf (slot), TapeSlots::speedOf (slot));
         EXPECT_TRUE (same (answer (immediate), answer (*waited[(size_t) slot])));
+    }
+}
+
+TEST (TapeProcessor, NeverAllocatesWhateverTheBlockSizeItWasPreparedFor)
+{
+    // The convolutions' FFT sizes follow the prepared block size; FFTW's execution buffers must come
+    // from the scratch areas at every one of them, in blocks of the full size and shorter.
+    if (! TAVORIN_COUNTS_ALLOCATIONS)
+        GTEST_SKIP() << "a sanitizer's allocator is in charge";
+
+    for (const auto prepared : { 1, 17, 64, 128, 129, 1000, 4096, 8192 })
+    {
+        SCOPED_TRACE (prepared);
+        TapeProcessor machine;
+        machine.prepare (96000.0, prepared);
+
+        std::size_t allocations = 0;
+        for (auto round = 0; round < 2 * TapeSlots::numSlots; ++round)
+        {
+            const auto slot = (round * 7) % TapeSlots::numSlots;
+            auto buffer = noise (2, round % 3 == 0 ? juce::jmax (1, prepared / 3) : prepared, 0.5f, (unsigned) round);
+
+            ScopedAllocationCounter counter;
+            machine.setType (TapeSlots::typeOf (slot), TapeSlots::speedOf (slot));
+            machine.process (buffer);
+            allocations += counter.count();
+        }
+
+        EXPECT_EQ (allocations, 0u);
     }
 }
