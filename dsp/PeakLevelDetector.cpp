@@ -13,11 +13,3 @@ void PeakLevelDetector::setDetector (float sampleRate)
     attackCoeff = 1.0f;
     releaseCoeff = 1.0f - std::exp (-1.0f / (sampleRate * releaseTime));
 }
-
-float PeakLevelDetector::tick (float x) noexcept
-{
-    const auto a = std::abs (x);
-    const auto k = a > envelope ? attackCoeff : releaseCoeff;
-    envelope += k * (a - envelope);
-    return envelope;
-}

@@ -15,6 +15,9 @@ constexpr int rmsWindowMs = 300;
 
 bool isOn (float rawValue) noexcept { return rawValue >= 0.5f; }
 
+// The types whose responses are inverted; the bias stage inverts them back.
+constexpr bool isInvertedType (int type) noexcept { return type >= static_cast<int> (TapeType::TypeD); }
+
 std::unique_ptr<juce::AudioParameterFloat> makeFloat (const char* id, const char* name, float start, float end,
                                                       float skew, float defaultValue)
 {
@@ -125,6 +128,7 @@ void GuipluginAudioProcessor::setStateInformation (const void* data, int sizeInB
 //==============================================================================
 void GuipluginAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
+    oversamplingIndex = juce::roundToInt (rawValue (ParameterIds::os));
     preparedBlockSize = juce::jmax (1, samplesPerBlock);
 
     const juce::dsp::ProcessSpec spec { sampleRate, static_cast<juce::uint32> (preparedBlockSize),
@@ -135,6 +139,8 @@ void GuipluginAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBl
         filter->reset();
         filter->prepare (spec);
     }
+
+    compressor.prepare (sampleRate);
 
     const auto rate = static_cast<float> (sampleRate);
 
@@ -151,6 +157,10 @@ void GuipluginAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBl
         peakDetectorLeft->setDetector (rate);
         peakDetectorRight->setDetector (rate);
     }
+
+    tapeProcessor.prepare (sampleRate, preparedBlockSize);
+    crosstalkProcessor.prepare (sampleRate, preparedBlockSize);
+    setLatencySamples (tapeProcessor.currentTypeProcessor().getLatency());
 
     for (auto* gain : { &inputGain, &outputGain })
     {
@@ -179,20 +189,40 @@ GuipluginAudioProcessor::BlockSettings GuipluginAudioProcessor::readSettings() c
     using namespace ParameterIds;
 
     BlockSettings settings;
+    settings.oversamplingIndex = juce::roundToInt (rawValue (os));
     settings.powerOn = isOn (rawValue (powerPower));
     settings.gainLockOn = isOn (rawValue (gainlockPower));
+
+    for (auto type = 0; type < TapeSlots::numTypes; ++type)
+    {
+        const auto lit = isOn (rawValue (typeButtons[type]));
+        settings.typeOn[static_cast<size_t> (type)] = lit;
+        settings.invertPolarity = settings.invertPolarity || (lit && isInvertedType (type));
+    }
+
+    settings.speed = isOn (rawValue (speedPower)) ? TapeSpeed::Fast : TapeSpeed::Slow;
+    settings.crosstalk = rawValue (crosstalkKnob);
     settings.lowPassHz = rawValue (lpfKnob);
     settings.highPassHz = rawValue (hpfKnob);
     settings.inputGainDb = rawValue (inputGainKnob);
     settings.outputGainDb = rawValue (outputGainKnob);
+    settings.bias = rawValue (biasKnob);
+    settings.comp = rawValue (compKnob);
     return settings;
 }
 
 // Takes effect with the power on or off, so processing resumes with the current settings.
 void GuipluginAudioProcessor::applySettings (const BlockSettings& settings)
 {
-    lowPassFilter.setMode (juce::dsp::LadderFilterMode::LPF12);
-    highPassFilter.setMode (juce::dsp::LadderFilterMode::HPF12);
+    // Every "os" choice processes at the host rate; a change only re-reports the latency.
+    if (settings.oversamplingIndex != oversamplingIndex)
+    {
+        setLatencySamples (tapeProcessor.currentTypeProcessor().getLatency());
+        oversamplingIndex = settings.oversamplingIndex;
+    }
+
+    lowPassFilter.setMode (FusedLadderFilter::Mode::LPF12);
+    highPassFilter.setMode (FusedLadderFilter::Mode::HPF12);
 
     // With the lock on, INPUT drives the tape stages harder while the overall gain stays put. The
     // target is set once: setting it twice per block would restart the ramp on every block.
@@ -204,6 +234,12 @@ void GuipluginAudioProcessor::applySettings (const BlockSettings& settings)
     lowPassFilter.setResonance (0.0f);
     highPassFilter.setCutoffFrequencyHz (settings.highPassHz);
     highPassFilter.setResonance (0.0f);
+
+    // With several buttons lit the last one wins; with none the previous selection stays.
+    crosstalkProcessor.setCross (settings.crosstalk);
+    for (auto type = 0; type < TapeSlots::numTypes; ++type)
+        if (settings.typeOn[static_cast<size_t> (type)])
+            tapeProcessor.setType (static_cast<TapeType> (type), settings.speed);
 }
 
 void GuipluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
@@ -242,11 +278,21 @@ void GuipluginAudioProcessor::processChain (juce::AudioBuffer<float>& buffer, co
 
     inputGain.process (context);
 
-    if (settings.lowPassHz < lowPassOpenHz)
-        lowPassFilter.process (context);
+    const auto lowPassOn = settings.lowPassHz < lowPassOpenHz;
+    const auto highPassOn = settings.highPassHz > highPassOpenHz;
 
-    if (settings.highPassHz > highPassOpenHz)
+    if (lowPassOn && highPassOn)
+        FusedLadderFilter::processInSeries (lowPassFilter, highPassFilter, context);
+    else if (lowPassOn)
+        lowPassFilter.process (context);
+    else if (highPassOn)
         highPassFilter.process (context);
+
+    const auto numChannels = getTotalNumOutputChannels();
+    TapeProcessor::applyBiasSaturation (buffer, numChannels, settings.bias, settings.invertPolarity);
+    compressor.process (buffer, numChannels, settings.comp);
+    tapeProcessor.process (buffer);
+    crosstalkProcessor.process (buffer);
 
     outputGain.process (context);
 

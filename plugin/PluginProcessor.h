@@ -3,9 +3,15 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_dsp/juce_dsp.h>
 
+#include "dsp/CrosstalkProcessor.h"
+#include "dsp/FusedLadderFilter.h"
 #include "dsp/PeakLevelDetector.h"
 #include "dsp/RMSLevelDetector.h"
+#include "dsp/TapeCompressor.h"
+#include "dsp/TapeProcessor.h"
+#include "dsp/TapeType.h"
 
+#include <array>
 #include <atomic>
 #include <memory>
 
@@ -33,6 +39,9 @@ public:
 
     juce::AudioProcessorValueTreeState& getState() noexcept { return *treeState; }
     ProcessorPresetManager& getPresetManager() noexcept { return *presetManager; }
+
+    // True once every tape chain runs its own impulse response (JUCE loads them in the background).
+    bool hasTapeResponses() const noexcept { return tapeProcessor.hasAllResponses(); }
 
     //==============================================================================
     void prepareToPlay (double sampleRate, int samplesPerBlock) override;
@@ -69,12 +78,19 @@ private:
     // The raw parameter values that one host block runs with, read once at its start.
     struct BlockSettings
     {
+        int oversamplingIndex = 0;
         bool powerOn = true;
         bool gainLockOn = true;
+        std::array<bool, TapeSlots::numTypes> typeOn { true, false, false, false, false, false }; // A to F
+        TapeSpeed speed = TapeSpeed::Fast;
+        bool invertPolarity = false; // type D, E or F lit: their responses are inverted
+        float crosstalk = 0.0f;
         float lowPassHz = 20000.0f;
         float highPassHz = 20.0f;
         float inputGainDb = 0.0f;
         float outputGainDb = 0.0f;
+        float bias = 0.0f;
+        float comp = 0.0f;
     };
 
     BlockSettings readSettings() const;
@@ -86,13 +102,18 @@ private:
     std::unique_ptr<juce::AudioProcessorValueTreeState> treeState;
     std::unique_ptr<ProcessorPresetManager> presetManager;
 
-    juce::dsp::LadderFilter<float> lowPassFilter, highPassFilter;
+    // juce::dsp::LadderFilter's own filters, sample for sample, run together in one pass.
+    FusedLadderFilter lowPassFilter, highPassFilter;
     std::atomic<bool> isPrepared { false };
+    TapeCompressor compressor;
+    int oversamplingIndex = -1; // the last "os" choice block processing saw
 
     std::unique_ptr<PeakLevelDetector> peakDetectorLeft, peakDetectorRight;
     RMSLevelDetector rmsDetectorLeft, rmsDetectorRight;
 
     juce::dsp::Gain<float> inputGain, outputGain;
+    TapeProcessor tapeProcessor;
+    CrosstalkProcessor crosstalkProcessor;
 
     // The largest block the stages were prepared for; longer host blocks are processed in parts.
     int preparedBlockSize = 0;

@@ -33,11 +33,10 @@ juce::AudioBuffer<float> render (juce::AudioProcessor& processor, juce::AudioBuf
     return input;
 }
 
-juce::AudioBuffer<float> renderReference (const test::ChainSettings& settings, juce::AudioBuffer<float> input)
+// Runs the input through a prepared reference chain in blocks, all with the same settings.
+juce::AudioBuffer<float> runReference (test::ReferenceChain& chain, const test::ChainSettings& settings,
+                                       juce::AudioBuffer<float> input)
 {
-    test::ReferenceChain chain;
-    chain.prepare (sampleRate, blockSize, input.getNumChannels());
-
     for (auto start = 0; start < input.getNumSamples(); start += blockSize)
     {
         juce::AudioBuffer<float> block (input.getArrayOfWritePointers(), input.getNumChannels(), start,
@@ -46,6 +45,13 @@ juce::AudioBuffer<float> renderReference (const test::ChainSettings& settings, j
     }
 
     return input;
+}
+
+juce::AudioBuffer<float> renderReference (const test::ChainSettings& settings, juce::AudioBuffer<float> input)
+{
+    test::ReferenceChain chain;
+    chain.prepare (sampleRate, blockSize, input.getNumChannels());
+    return runReference (chain, settings, std::move (input));
 }
 
 juce::AudioBuffer<float> testSignal (int numChannels = 2, int numSamples = 8 * blockSize)
@@ -90,32 +96,53 @@ TEST (Processing, PowerOffReturnsTheInputBitForBitWithTheMetersFrozen)
 
 TEST (Processing, ANewInstanceFadesInOverTwentyMilliseconds)
 {
+    const auto input = test::makeSine (2, 16 * blockSize, sampleRate, 1000.0f, 0.25f);
     auto processor = makeProcessor();
-    juce::AudioBuffer<float> ones (2, 4 * blockSize);
-    for (auto channel = 0; channel < 2; ++channel)
-        juce::FloatVectorOperations::fill (ones.getWritePointer (channel), 1.0f, ones.getNumSamples());
+    const auto output = render (*processor, input);
+    EXPECT_TRUE (test::bitIdentical (output, renderReference ({}, input)));
 
-    const auto output = render (*processor, ones);
-    const auto expected = renderReference ({}, ones);
-    EXPECT_TRUE (test::bitIdentical (output, expected));
+    // The same chain with its gains already at their targets: the output without the fade.
+    test::ReferenceChain settled;
+    settled.prepare (sampleRate, blockSize, 2);
+    settled.settleGains ({});
+    const auto unfaded = runReference (settled, {}, input);
 
-    // Without the tape stages the chain is unity: the output is the ramp itself.
-    EXPECT_LT (output.getSample (0, 0), 2.0f / fadeSamples);
-    for (auto i = 1; i < fadeSamples; ++i)
-        ASSERT_GT (output.getSample (0, i), output.getSample (0, i - 1)) << i;
-    EXPECT_EQ (output.getSample (0, fadeSamples - 1), 1.0f);
-    EXPECT_EQ (output.getSample (1, 3 * blockSize), 1.0f);
+    // Both gains ramp from silence over 0.02 s, so the level of each 1 kHz cycle against the
+    // unfaded output rises as the square of the ramp, and then the two meet.
+    constexpr int cycle = 48;
+    const auto levelOfCycle = [&] (const juce::AudioBuffer<float>& b, int k) {
+        return b.getMagnitude (0, k * cycle, cycle);
+    };
+    for (auto k = 0; k < fadeSamples / cycle; ++k)
+    {
+        const auto rampAt = [] (int i) { return static_cast<float> (i) / fadeSamples; };
+        const auto ratio = levelOfCycle (output, k) / levelOfCycle (unfaded, k);
+        EXPECT_GE (ratio, std::pow (rampAt (k * cycle + 1), 2.0f) - 0.01f) << k;
+        EXPECT_LE (ratio, std::pow (rampAt ((k + 1) * cycle), 2.0f) + 0.01f) << k;
+    }
+
+    // After the fade the two differ only by the tape stages' slowly fading memory of the quieter
+    // start (the 10 Hz high-pass, the low shelf, the head bump): a small fraction of the level. A
+    // fade still going on, or a gain off its target by a tenth of a dB, would be ten times more.
+    const auto level = unfaded.getMagnitude (0, fadeSamples, unfaded.getNumSamples() - fadeSamples);
+    for (auto i = 2 * blockSize; i < output.getNumSamples(); ++i)
+        ASSERT_NEAR (output.getSample (0, i), unfaded.getSample (0, i), 2e-3f * level) << i;
 }
 
 TEST (Processing, APreparedInstanceKeepsItsGainAcrossPreparation)
 {
+    // Prepared again after it ran, the processor starts with its gains at their targets: its output
+    // is the chain's with no fade at all.
     auto processor = makeProcessor();
     render (*processor, testSignal());
     processor->prepareToPlay (sampleRate, blockSize);
 
     const auto input = testSignal();
-    const auto output = render (*processor, input);
-    EXPECT_EQ (output.getSample (0, 0), input.getSample (0, 0));
+    test::ReferenceChain settled;
+    settled.prepare (sampleRate, blockSize, 2);
+    settled.settleGains ({});
+    settled.settleTapeSelection ({});
+    EXPECT_TRUE (test::bitIdentical (render (*processor, input), runReference (settled, {}, input)));
 }
 
 TEST (Processing, GainLockTiesTheOutputToTheInput)

@@ -1,11 +1,14 @@
 #include "AllocationCounter.h"
 #include "ProcessorHarness.h"
 
+#include "plugin/ParameterIds.h"
 #include "plugin/PluginProcessor.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
+#include <thread>
 
 namespace
 {
@@ -70,6 +73,9 @@ TEST (Realtime, ProcessBlockNeverAllocatesAfterPreparation)
 
 TEST (Realtime, TheCounterSeesAllocations)
 {
+    if (! TAVORIN_COUNTS_ALLOCATIONS)
+        GTEST_SKIP() << "a sanitizer's allocator is in charge";
+
     volatile int size = 1024;
     ScopedAllocationCounter counter;
     juce::AudioBuffer<float> buffer (2, size);
@@ -109,5 +115,73 @@ TEST (Realtime, OutputIsFiniteAtEveryHostRateAndBlockSize)
             EXPECT_TRUE (std::isfinite (processor.outputLevelLeft.peak.load()));
             EXPECT_TRUE (std::isfinite (processor.outputLevelRight.rms.load()));
         }
+    }
+}
+
+TEST (Realtime, ProcessorsPreparedOnManyThreadsAtOnceMatchOnesPreparedAlone)
+{
+    // Every preparation builds twelve convolution engines, planning FFTs, while the background
+    // loaders of the other instances still plan theirs: FFTW's planner must hold up.
+    struct Setup
+    {
+        double rate;
+        int blockSize;
+        int slot;
+    };
+
+    const Setup setups[] = { { 44100.0, 512, 6 }, { 48000.0, 256, 1 }, { 96000.0, 1024, 9 },
+                             { 88200.0, 64, 4 },  { 44100.0, 2048, 11 }, { 192000.0, 128, 2 } };
+    constexpr int numSetups = 6;
+
+    const auto render = [] (GuipluginAudioProcessor& processor, const Setup& setup) {
+        auto buffer = test::makeSine (2, 8 * setup.blockSize, setup.rate, 330.0f, 0.5f);
+        test::processInBlocks (processor, buffer, setup.blockSize);
+        return buffer;
+    };
+
+    const auto select = [] (GuipluginAudioProcessor& processor, int slot) {
+        for (auto type = 0; type < 6; ++type)
+            test::setParameter (processor, ParameterIds::typeButtons[type], type == slot % 6 ? 1.0f : 0.0f);
+        test::setParameter (processor, "speedPower", slot >= 6 ? 1.0f : 0.0f);
+        test::setParameter (processor, "biasKnob", 0.2f);
+    };
+
+    std::vector<juce::AudioBuffer<float>> alone;
+    for (const auto& setup : setups)
+    {
+        GuipluginAudioProcessor processor;
+        select (processor, setup.slot);
+        processor.prepareToPlay (setup.rate, setup.blockSize);
+        alone.push_back (render (processor, setup));
+    }
+
+    for (auto round = 0; round < 3; ++round)
+    {
+        std::vector<std::unique_ptr<GuipluginAudioProcessor>> processors;
+        for (const auto& setup : setups)
+        {
+            processors.push_back (std::make_unique<GuipluginAudioProcessor>());
+            select (*processors.back(), setup.slot);
+        }
+
+        std::atomic<int> waiting { numSetups };
+        std::vector<juce::AudioBuffer<float>> together (numSetups);
+        std::vector<std::thread> threads;
+        for (auto i = 0; i < numSetups; ++i)
+            threads.emplace_back ([&, i] {
+                // All threads start preparing at the same moment.
+                waiting.fetch_sub (1);
+                while (waiting.load() > 0)
+                    std::this_thread::yield();
+
+                processors[(size_t) i]->prepareToPlay (setups[i].rate, setups[i].blockSize);
+                together[(size_t) i] = render (*processors[(size_t) i], setups[i]);
+            });
+
+        for (auto& thread : threads)
+            thread.join();
+
+        for (auto i = 0; i < numSetups; ++i)
+            EXPECT_TRUE (test::bitIdentical (together[(size_t) i], alone[(size_t) i])) << "round " << round << ", setup " << i;
     }
 }

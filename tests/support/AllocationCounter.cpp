@@ -28,6 +28,7 @@ ScopedAllocationCounter::ScopedAllocationCounter() : startCount (allocationsOnTh
 ScopedAllocationCounter::~ScopedAllocationCounter() { --activeCounters; }
 std::size_t ScopedAllocationCounter::count() const noexcept { return allocationsOnThisThread - startCount; }
 
+#if TAVORIN_COUNTS_ALLOCATIONS
 extern "C"
 {
 void* malloc (std::size_t size)
@@ -69,3 +70,4 @@ int posix_memalign (void** result, std::size_t alignment, std::size_t size)
     return *result != nullptr ? 0 : ENOMEM;
 }
 }
+#endif
