@@ -26,6 +26,9 @@ public:
 
     TapeTypeProcessor& currentTypeProcessor() noexcept;
 
+    // The machine type of the slot chosen by the last valid setType.
+    TapeType currentType() const noexcept { return TapeSlots::typeOf (currentSlot); }
+
     // True when every chain runs its own impulse response (see TapeTypeProcessor::hasResponse).
     bool hasAllResponses() const noexcept;
 
@@ -40,18 +43,22 @@ private:
 
     using Coefficients = juce::dsp::IIR::Coefficients<float>;
 
-    TapeTypeProcessor typeASlow { TapeType::TypeA, TapeSpeed::Slow };
-    TapeTypeProcessor typeBSlow { TapeType::TypeB, TapeSpeed::Slow };
-    TapeTypeProcessor typeCSlow { TapeType::TypeC, TapeSpeed::Slow };
-    TapeTypeProcessor typeDSlow { TapeType::TypeD, TapeSpeed::Slow };
-    TapeTypeProcessor typeESlow { TapeType::TypeE, TapeSpeed::Slow };
-    TapeTypeProcessor typeFSlow { TapeType::TypeF, TapeSpeed::Slow };
-    TapeTypeProcessor typeAFast { TapeType::TypeA, TapeSpeed::Fast };
-    TapeTypeProcessor typeBFast { TapeType::TypeB, TapeSpeed::Fast };
-    TapeTypeProcessor typeCFast { TapeType::TypeC, TapeSpeed::Fast };
-    TapeTypeProcessor typeDFast { TapeType::TypeD, TapeSpeed::Fast };
-    TapeTypeProcessor typeEFast { TapeType::TypeE, TapeSpeed::Fast };
-    TapeTypeProcessor typeFFast { TapeType::TypeF, TapeSpeed::Fast };
+    // One background loader for all twelve responses: a thread per chain would mean twelve threads,
+    // each waking a hundred times a second, in every instance of the plug-in.
+    juce::dsp::ConvolutionMessageQueue responseLoader;
+
+    TapeTypeProcessor typeASlow { TapeType::TypeA, TapeSpeed::Slow, responseLoader };
+    TapeTypeProcessor typeBSlow { TapeType::TypeB, TapeSpeed::Slow, responseLoader };
+    TapeTypeProcessor typeCSlow { TapeType::TypeC, TapeSpeed::Slow, responseLoader };
+    TapeTypeProcessor typeDSlow { TapeType::TypeD, TapeSpeed::Slow, responseLoader };
+    TapeTypeProcessor typeESlow { TapeType::TypeE, TapeSpeed::Slow, responseLoader };
+    TapeTypeProcessor typeFSlow { TapeType::TypeF, TapeSpeed::Slow, responseLoader };
+    TapeTypeProcessor typeAFast { TapeType::TypeA, TapeSpeed::Fast, responseLoader };
+    TapeTypeProcessor typeBFast { TapeType::TypeB, TapeSpeed::Fast, responseLoader };
+    TapeTypeProcessor typeCFast { TapeType::TypeC, TapeSpeed::Fast, responseLoader };
+    TapeTypeProcessor typeDFast { TapeType::TypeD, TapeSpeed::Fast, responseLoader };
+    TapeTypeProcessor typeEFast { TapeType::TypeE, TapeSpeed::Fast, responseLoader };
+    TapeTypeProcessor typeFFast { TapeType::TypeF, TapeSpeed::Fast, responseLoader };
 
     // Indexed by slot.
     std::array<TapeTypeProcessor*, TapeSlots::numSlots> processors { &typeASlow, &typeBSlow, &typeCSlow,

@@ -51,7 +51,18 @@ constexpr Slot slots[TapeSlots::numSlots] = {
 };
 } // namespace
 
-TapeTypeProcessor::TapeTypeProcessor (TapeType type, TapeSpeed speed)
+TapeTypeProcessor::TapeTypeProcessor (TapeType type, TapeSpeed speed) : convolution (latency)
+{
+    requestResponse (type, speed);
+}
+
+TapeTypeProcessor::TapeTypeProcessor (TapeType type, TapeSpeed speed, juce::dsp::ConvolutionMessageQueue& loader)
+    : convolution (latency, loader)
+{
+    requestResponse (type, speed);
+}
+
+void TapeTypeProcessor::requestResponse (TapeType type, TapeSpeed speed)
 {
     // Before the first response is loaded, that is before the first plan.
     FftwRealtimeSupport::makePlannerThreadSafe();

@@ -11,8 +11,11 @@
 class TapeTypeProcessor
 {
 public:
-    // Requests the slot's response from JUCE's loader; a pair outside the table loads none.
+    // Requests the slot's response from JUCE's loader; a pair outside the table loads none. The
+    // first form gives the chain a loader thread of its own, the second shares `loader` (which
+    // must outlive the chain, and whose chains are all used from one thread at a time).
     TapeTypeProcessor (TapeType type, TapeSpeed speed);
+    TapeTypeProcessor (TapeType type, TapeSpeed speed, juce::dsp::ConvolutionMessageQueue& loader);
 
     void prepare (double sampleRate, int samplesPerBlock);
 
@@ -29,6 +32,8 @@ public:
 
 private:
     using Coefficients = juce::dsp::IIR::Coefficients<float>;
+
+    void requestResponse (TapeType type, TapeSpeed speed);
 
     StereoBiquad lowShelf; // a ProcessorDuplicator of juce::dsp::IIR::Filter, sample for sample
     juce::dsp::Convolution::Latency latency { 0 };

@@ -435,3 +435,20 @@ TEST (TapeProcessor, NeverAllocatesWhateverTheBlockSizeItWasPreparedFor)
         EXPECT_EQ (allocations, 0u);
     }
 }
+
+#if JUCE_LINUX
+TEST (TapeProcessor, LoadsAllTwelveResponsesOnOneBackgroundThread)
+{
+    const auto threadsOfThisProcess = [] {
+        return juce::File ("/proc/self/task").getNumberOfChildFiles (juce::File::findDirectories);
+    };
+
+    const auto before = threadsOfThisProcess();
+    {
+        TapeProcessor machine;
+        machine.prepare (48000.0, 512);
+        EXPECT_EQ (threadsOfThisProcess() - before, 1);
+    }
+    EXPECT_EQ (threadsOfThisProcess(), before);
+}
+#endif
