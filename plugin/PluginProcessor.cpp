@@ -193,12 +193,20 @@ GuipluginAudioProcessor::BlockSettings GuipluginAudioProcessor::readSettings() c
     settings.powerOn = isOn (rawValue (powerPower));
     settings.gainLockOn = isOn (rawValue (gainlockPower));
 
+    // The inversion follows the type that will run: the last lit button, or with none lit the
+    // previous type, which stays selected (dropping it there would flip the output's polarity).
+    auto selectedType = static_cast<int> (tapeProcessor.currentType());
+
     for (auto type = 0; type < TapeSlots::numTypes; ++type)
     {
         const auto lit = isOn (rawValue (typeButtons[type]));
         settings.typeOn[static_cast<size_t> (type)] = lit;
-        settings.invertPolarity = settings.invertPolarity || (lit && isInvertedType (type));
+
+        if (lit)
+            selectedType = type;
     }
+
+    settings.invertPolarity = isInvertedType (selectedType);
 
     settings.speed = isOn (rawValue (speedPower)) ? TapeSpeed::Fast : TapeSpeed::Slow;
     settings.crosstalk = rawValue (crosstalkKnob);

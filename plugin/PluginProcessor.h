@@ -83,7 +83,7 @@ private:
         bool gainLockOn = true;
         std::array<bool, TapeSlots::numTypes> typeOn { true, false, false, false, false, false }; // A to F
         TapeSpeed speed = TapeSpeed::Fast;
-        bool invertPolarity = false; // type D, E or F lit: their responses are inverted
+        bool invertPolarity = false; // type D, E or F selected: their responses are inverted
         float crosstalk = 0.0f;
         float lowPassHz = 20000.0f;
         float highPassHz = 20.0f;

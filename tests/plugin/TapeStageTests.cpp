@@ -136,8 +136,9 @@ TEST (TapeStages, TheLastLitButtonWinsAndNoneLitKeepsThePreviousType)
         { { { "speedPower", 1.0f } }, running (T::TypeB, slow, false) },  // ...even at the other speed
         { { { "typeDbutton", 1.0f }, { "typeCbutton", 1.0f } }, running (T::TypeD, fast, true) },
         { { { "typeDbutton", 0.0f }, { "typeCbutton", 0.0f }, { "typeFbutton", 1.0f } }, running (T::TypeF, fast, true) },
-        { { { "typeFbutton", 0.0f } }, running (T::TypeF, fast, false) }, // the flag follows the buttons alone
-        { {}, running (T::TypeF, fast, false) },
+        { { { "typeFbutton", 0.0f } }, running (T::TypeF, fast, true) }, // none lit: F stays, inverted as before
+        { {}, running (T::TypeF, fast, true) },
+        { { { "typeAbutton", 1.0f } }, running (T::TypeA, fast, false) },
     });
 }
 
