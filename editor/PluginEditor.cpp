@@ -2,8 +2,8 @@
 
 #include "plugin/PluginProcessor.h"
 
-GuipluginAudioProcessorEditor::GuipluginAudioProcessorEditor (GuipluginAudioProcessor& processor)
-    : juce::AudioProcessorEditor (processor), audioProcessor (processor)
+GuipluginAudioProcessorEditor::GuipluginAudioProcessorEditor (GuipluginAudioProcessor& owner)
+    : juce::AudioProcessorEditor (owner), audioProcessor (owner)
 {
     setSize (static_cast<int> (baseWidth * defaultScale), static_cast<int> (baseHeight * defaultScale));
 }

@@ -8,7 +8,7 @@ class GuipluginAudioProcessor;
 class GuipluginAudioProcessorEditor : public juce::AudioProcessorEditor
 {
 public:
-    explicit GuipluginAudioProcessorEditor (GuipluginAudioProcessor& processor);
+    explicit GuipluginAudioProcessorEditor (GuipluginAudioProcessor& owner);
     ~GuipluginAudioProcessorEditor() override;
 
     void paint (juce::Graphics& g) override;

@@ -1,6 +1,7 @@
 #include "plugin/PluginProcessor.h"
 
 #include "editor/PluginEditor.h"
+#include "plugin/NonFiniteParameters.h"
 #include "plugin/ParameterIds.h"
 #include "plugin/StateBlob.h"
 #include "presets/ProcessorPresetManager.h"
@@ -122,7 +123,10 @@ void GuipluginAudioProcessor::setStateInformation (const void* data, int sizeInB
     auto tree = StateBlob::decode (data, static_cast<size_t> (sizeInBytes), stateType);
 
     if (tree.isValid())
+    {
         treeState->replaceState (tree);
+        resetNonFiniteParameters (*treeState);
+    }
 }
 
 //==============================================================================

@@ -1,8 +1,8 @@
 #include "presets/ProcessorPresetManager.h"
 
+#include "plugin/NonFiniteParameters.h"
 #include "presets/BoundedFileReader.h"
 
-#include <cmath>
 
 namespace
 {
@@ -177,21 +177,7 @@ void ProcessorPresetManager::loadPresetInternal (juce::File file)
         processor.setStateInformation (bytes.getData(), static_cast<int> (bytes.getSize()));
     }
 
-    resetNonFiniteParameters();
-}
-
-// A stored value of "nan" reaches the parameter as NaN, and block processing would turn the whole
-// output into NaN; such a parameter takes its default instead.
-void ProcessorPresetManager::resetNonFiniteParameters()
-{
-    for (auto* parameter : processor.getParameters())
-    {
-        const auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
-        const auto* rawValue = ranged != nullptr ? valueTreeState.getRawParameterValue (ranged->paramID) : nullptr;
-
-        if (rawValue != nullptr && ! std::isfinite (rawValue->load()))
-            parameter->setValueNotifyingHost (parameter->getDefaultValue());
-    }
+    resetNonFiniteParameters (valueTreeState);
 }
 
 // The parameter state connects a parameter to its entry only when the entry appears; a parameter

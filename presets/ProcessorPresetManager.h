@@ -63,8 +63,6 @@ public:
 private:
     // Gives every parameter whose entry a loaded preset lacked its entry back, at its present value.
     void reconnectMissingParameters();
-    // Puts every parameter that a load left without a finite value at its default.
-    void resetNonFiniteParameters();
 
     juce::AudioProcessor& processor;
     juce::AudioProcessorValueTreeState& valueTreeState;

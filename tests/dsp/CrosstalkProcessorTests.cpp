@@ -78,7 +78,7 @@ TEST (Crosstalk, IdenticalChannelsAndMonoBuffers)
     }
 
     // Identical channels: the dry and mid gains add up, sqrt 0.5 + sqrt 0.5 at 0.5 and 1 at 1.
-    for (const auto [amount, gain] : { std::pair { 0.5f, 2.0f * std::sqrt (0.5f) }, std::pair { 1.0f, 1.0f } })
+    for (const auto& [amount, gain] : { std::pair { 0.5f, 2.0f * std::sqrt (0.5f) }, std::pair { 1.0f, 1.0f } })
     {
         SCOPED_TRACE (amount);
         auto stereo = same;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 namespace
@@ -114,6 +115,27 @@ TEST (State, AcceptsAChangedTreeOfItsOwnType)
     processor.setStateInformation (out.getData(), static_cast<int> (out.getDataSize()));
 
     EXPECT_FLOAT_EQ (test::rawParameter (processor, "compKnob"), 4.0f);
+}
+
+TEST (State, ANonFiniteStoredValueTakesTheParameterDefault)
+{
+    GuipluginAudioProcessor processor;
+    test::setParameter (processor, "compKnob", 3.0f);
+    auto tree = processor.getState().copyState();
+    tree.getChildWithProperty ("id", "inputGainKnob").setProperty ("value", std::nan (""), nullptr);
+    tree.getChildWithProperty ("id", "compKnob").setProperty ("value", 7.0, nullptr);
+
+    juce::MemoryOutputStream out;
+    tree.writeToStream (out);
+    processor.setStateInformation (out.getData(), static_cast<int> (out.getDataSize()));
+
+    EXPECT_EQ (test::rawParameter (processor, "inputGainKnob"), 0.0f);
+    EXPECT_FLOAT_EQ (test::rawParameter (processor, "compKnob"), 7.0f);
+
+    processor.prepareToPlay (48000.0, 256);
+    auto buffer = test::makeSine (2, 1024, 48000.0, 440.0f, 0.5f);
+    test::processInBlocks (processor, buffer, 256);
+    EXPECT_TRUE (test::allFinite (buffer));
 }
 
 TEST_F (StateRefusal, EmptyData)
