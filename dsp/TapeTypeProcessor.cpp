@@ -2,53 +2,16 @@
 
 #include "dsp/ArcTangent.h"
 #include "dsp/FftwRealtimeSupport.h"
+#include "dsp/TapeSlotTable.h"
 
 #include "BinaryData.h"
 
 namespace
 {
-using Convolution = juce::dsp::Convolution;
-
 constexpr float twoOverPi = 0.63661975f;
 constexpr float shelfFrequencyHz = 25.0f;
 constexpr float shelfGainFactor = 0.063095726f; // -24 dB
 constexpr float shelfQ = 0.70710677f;
-
-// How one slot loads its response and how hard it drives it.
-struct Slot
-{
-    const char* resource;
-    Convolution::Stereo stereo;
-    Convolution::Trim trim;
-    size_t frames; // read from the file; 0 reads all of it
-    Convolution::Normalise normalise;
-    float drive;
-    float makeup;
-};
-
-constexpr auto perChannel = Convolution::Stereo::yes;  // each channel its own, if the file has two
-constexpr auto firstChannel = Convolution::Stereo::no; // the file's first channel for both
-constexpr auto trim = Convolution::Trim::yes;
-constexpr auto keep = Convolution::Trim::no;
-constexpr auto normalise = Convolution::Normalise::yes;
-constexpr auto asIs = Convolution::Normalise::no;
-
-// In slot order: types A to F at Slow, then types A to F at Fast.
-// resource, channels, trim, frames, normalise, drive, make-up
-constexpr Slot slots[TapeSlots::numSlots] = {
-    { "typeA_75_ir_wav", perChannel, keep, 0, asIs, 0.18f, 1.9f },
-    { "studerA812_gain4_2_wav", firstChannel, trim, 0, normalise, 1.8f, 5.7f },
-    { "Studer_A80_IR_7_5_wav", perChannel, trim, 2, normalise, 4.5f, 2.7f },
-    { "Teac_3_34_ips_2_wav", perChannel, trim, 0, normalise, 1.5f, 4.4f },
-    { "telefunken_m20_6_dc_96_wav", firstChannel, trim, 2, normalise, 1.5f, 7.9f },
-    { "B77_7_5__96_wav", perChannel, keep, 10, normalise, 3.0f, 3.0f },
-    { "typeA_15_ir_wav", perChannel, trim, 0, normalise, 0.9f, 12.0f },
-    { "studerA812_gain1_2_wav", firstChannel, trim, 0, asIs, 1.5f, 2.4f },
-    { "Studer_A80_IR_15a_wav", firstChannel, trim, 2, normalise, 1.5f, 8.9f },
-    { "Teac_7_12_ips_2_wav", perChannel, trim, 0, normalise, 1.5f, 5.6f },
-    { "telefunken_m20_6_dc_96_30ips_wav", firstChannel, trim, 2, normalise, 1.5f, 7.9f },
-    { "B77_3_75_96_wav", perChannel, trim, 10, normalise, 1.5f, 5.8f },
-};
 } // namespace
 
 TapeTypeProcessor::TapeTypeProcessor (TapeType type, TapeSpeed speed) : convolution (latency)
@@ -69,7 +32,7 @@ void TapeTypeProcessor::requestResponse (TapeType type, TapeSpeed speed)
 
     if (TapeSlots::isValid (type, speed))
     {
-        const auto& slot = slots[TapeSlots::slotOf (type, speed)];
+        const auto& slot = TapeSlotTable::slots[TapeSlots::slotOf (type, speed)];
         auto numBytes = 0;
 
         if (const auto* data = BinaryData::getNamedResource (slot.resource, numBytes); data != nullptr && numBytes > 0)

@@ -6,6 +6,7 @@
 // the generator wrote there instead of the embedded ones (for trying a design before building it in).
 
 #include "BinaryData.h"
+#include "dsp/TapeSlotTable.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_dsp/juce_dsp.h>
@@ -20,30 +21,8 @@ namespace
 {
 using Convolution = juce::dsp::Convolution;
 
-// How each slot loads its response (the tape chain's table), and its chain's drive and make-up.
-struct Slot
-{
-    const char* resource;
-    bool stereo, trim;
-    int size;
-    bool normalise;
-    float drive, makeup;
-};
-
-const Slot slots[12] = {
-    { "typeA_75_ir_wav", true, false, 0, false, 0.18f, 1.9f },
-    { "studerA812_gain4_2_wav", false, true, 0, true, 1.8f, 5.7f },
-    { "Studer_A80_IR_7_5_wav", true, true, 2, true, 4.5f, 2.7f },
-    { "Teac_3_34_ips_2_wav", true, true, 0, true, 1.5f, 4.4f },
-    { "telefunken_m20_6_dc_96_wav", false, true, 2, true, 1.5f, 7.9f },
-    { "B77_7_5__96_wav", true, false, 10, true, 3.0f, 3.0f },
-    { "typeA_15_ir_wav", true, true, 0, true, 0.9f, 12.0f },
-    { "studerA812_gain1_2_wav", false, true, 0, false, 1.5f, 2.4f },
-    { "Studer_A80_IR_15a_wav", false, true, 2, true, 1.5f, 8.9f },
-    { "Teac_7_12_ips_2_wav", true, true, 0, true, 1.5f, 5.6f },
-    { "telefunken_m20_6_dc_96_30ips_wav", false, true, 2, true, 1.5f, 7.9f },
-    { "B77_3_75_96_wav", true, true, 10, true, 1.5f, 5.8f },
-};
+using TapeSlotTable::Slot;
+using TapeSlotTable::slots;
 
 struct Response
 {
@@ -90,8 +69,7 @@ Response renderLoaded (const Slot& slot, double sampleRate, int length)
     int size = 0;
     const auto* data = responseData (slot.resource, size);
     Convolution convolution { Convolution::Latency { 0 } };
-    convolution.loadImpulseResponse (data, (size_t) size, Convolution::Stereo (slot.stereo), Convolution::Trim (slot.trim),
-                                     (size_t) slot.size, Convolution::Normalise (slot.normalise));
+    convolution.loadImpulseResponse (data, (size_t) size, slot.stereo, slot.trim, slot.frames, slot.normalise);
     constexpr int blockSize = 256;
     convolution.prepare ({ sampleRate, (juce::uint32) blockSize, 2 });
 
