@@ -325,12 +325,18 @@ void GuipluginAudioProcessor::updateMeters (const juce::AudioBuffer<float>& buff
         auto peakLeft = 0.0f;
         auto peakRight = 0.0f;
 
+        // Local copies keep both envelopes in registers: the samples could alias them otherwise.
+        auto detectorLeft = *peakDetectorLeft;
+        auto detectorRight = *peakDetectorRight;
+
         for (auto i = 0; i < numSamples; ++i)
         {
-            peakLeft = peakDetectorLeft->tick (left[i] / meterHeadroom);
-            peakRight = peakDetectorRight->tick (right[i] / meterHeadroom);
+            peakLeft = detectorLeft.tick (left[i] / meterHeadroom);
+            peakRight = detectorRight.tick (right[i] / meterHeadroom);
         }
 
+        *peakDetectorLeft = detectorLeft;
+        *peakDetectorRight = detectorRight;
         outputLevelLeft.peak.store (peakLeft);
         outputLevelRight.peak.store (peakRight);
 
