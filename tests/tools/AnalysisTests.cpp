@@ -74,6 +74,7 @@ void expectCompleteAnalysis (const Analysis& analysis)
     EXPECT_EQ (analysis.chart.getWidth(), 1500);
     EXPECT_EQ (analysis.chart.getHeight(), 1180);
     EXPECT_FALSE (userPresetFolder().exists()) << "the analysis wrote into the user's preset folder";
+    EXPECT_EQ (listing (toolTemporaryFolder()), juce::StringArray()) << "the analysis left temporary files behind";
 }
 } // namespace
 

@@ -11,7 +11,7 @@ namespace tooltest
 {
 namespace
 {
-const juce::File home() { return juce::File (juce::SystemStats::getEnvironmentVariable ("HOME", {})); }
+juce::File home() { return juce::File (juce::SystemStats::getEnvironmentVariable ("HOME", {})); }
 
 // Deleting is allowed only inside the temporary HOME the test main made.
 void requireInsideTestHome (const juce::File& folder)
@@ -22,13 +22,24 @@ void requireInsideTestHome (const juce::File& folder)
     std::fprintf (stderr, "refusing to clear %s outside the test HOME\n", folder.getFullPathName().toRawUTF8());
     std::abort();
 }
+
+// The tool's temporary folders go inside the test HOME, where only this test process looks.
+void useTemporaryFolderInHome()
+{
+    const auto folder = toolTemporaryFolder();
+    folder.createDirectory();
+    setenv ("TMPDIR", folder.getFullPathName().toRawUTF8(), 1);
+}
 } // namespace
+
+juce::File toolTemporaryFolder() { return home().getChildFile ("tmp"); }
 
 Run runTool (const juce::StringArray& arguments)
 {
     juce::StringArray command { TAVORIN_RENDER_TOOL };
     command.addArray (arguments);
 
+    useTemporaryFolderInHome();
     juce::ChildProcess process;
     Run run;
 
@@ -45,6 +56,7 @@ Run runTool (const juce::StringArray& arguments)
 
 int startTool (const juce::StringArray& arguments)
 {
+    useTemporaryFolderInHome();
     std::vector<std::string> strings { TAVORIN_RENDER_TOOL };
 
     for (const auto& argument : arguments)

@@ -23,6 +23,9 @@ Run runTool (const juce::StringArray& arguments);
 // Starts tavorin-render without waiting; returns its process id (output discarded).
 int startTool (const juce::StringArray& arguments);
 
+// Where the tool makes its temporary folders (TMPDIR of the runs, inside the test HOME).
+juce::File toolTemporaryFolder();
+
 // A folder of its own inside the temporary test HOME, emptied.
 juce::File scratchFolder (const juce::String& name);
 

@@ -5,17 +5,20 @@
 
 #include "presets/ProcessorPresetManager.h"
 
+#include <cstdlib>
+
 namespace
 {
+// mkdtemp: a name of its own even when several runs start at once.
 juce::File makeScratchFolder()
 {
-    const auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                            .getNonexistentChildFile ("tavorin-render-presets", "", false);
+    const auto parent = juce::File::getSpecialLocation (juce::File::tempDirectory);
+    auto path = parent.getChildFile ("tavorin-render-presets-XXXXXX").getFullPathName().toStdString();
 
-    if (! folder.createDirectory())
-        failWith ("cannot create a temporary folder in " + folder.getParentDirectory().getFullPathName());
+    if (::mkdtemp (path.data()) == nullptr)
+        failWith ("cannot create a temporary folder in " + parent.getFullPathName());
 
-    return folder;
+    return juce::File (path);
 }
 } // namespace
 
