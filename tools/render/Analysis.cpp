@@ -125,7 +125,7 @@ public:
         return { window (input, settle, tone.window), window (output, settle, tone.window) };
     }
 
-    double sampleRate;
+    double getSampleRate() const noexcept { return sampleRate; }
 
 private:
     int samples (double seconds) const { return static_cast<int> (std::ceil (seconds * sampleRate)); }
@@ -152,6 +152,7 @@ private:
         }
     }
 
+    const double sampleRate;
     ToolProcessor processor;
 };
 
@@ -203,7 +204,7 @@ std::vector<double> measureResponse (Bench& bench, const std::vector<Tone>& tone
 std::vector<double> measureDistortion (Bench& bench, const Tone& tone, const std::vector<double>& levels)
 {
     const HarmonicAnalyser analyser (tone);
-    const auto highestHarmonic = static_cast<int> (std::ceil (bench.sampleRate / 2.0 / tone.frequency (bench.sampleRate))) - 1;
+    const auto highestHarmonic = static_cast<int> (std::ceil (bench.getSampleRate() / 2.0 / tone.frequency (bench.getSampleRate()))) - 1;
     std::vector<double> thdDb;
 
     for (const auto level : levels)

@@ -10,8 +10,8 @@ namespace InterruptCleanup
 // Installs the handlers; call once, early in main.
 void install();
 
-// Registers a file or an empty-on-exit folder to remove on interruption (folders after their files,
-// in reverse order of registration); `forget` takes it off the list once it is gone or kept.
+// Registers a file, or a folder holding only registered files, to remove on interruption (in
+// reverse order of registration, so a folder after its files); `forget` takes it off the list.
 void removeOnInterrupt (const juce::File& fileOrFolder);
 void forget (const juce::File& fileOrFolder);
 } // namespace InterruptCleanup
