@@ -36,13 +36,15 @@ std::unique_ptr<juce::AudioParameterBool> makeBool (const char* id, const char* 
 } // namespace
 
 //==============================================================================
-GuipluginAudioProcessor::GuipluginAudioProcessor()
+GuipluginAudioProcessor::GuipluginAudioProcessor() : GuipluginAudioProcessor (getPresetRootDirectory()) {}
+
+GuipluginAudioProcessor::GuipluginAudioProcessor (const juce::File& presetRoot)
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
     treeState = std::make_unique<juce::AudioProcessorValueTreeState> (*this, nullptr, stateType, generateLayout());
-    presetManager = std::make_unique<ProcessorPresetManager> (*this, *treeState, getPresetRootDirectory(), ".tvx");
+    presetManager = std::make_unique<ProcessorPresetManager> (*this, *treeState, presetRoot, ".tvx");
 }
 
 GuipluginAudioProcessor::~GuipluginAudioProcessor() = default;

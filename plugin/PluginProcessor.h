@@ -30,6 +30,9 @@ public:
     };
 
     GuipluginAudioProcessor();
+    // Keeps its presets under `presetRoot` instead of the user's preset folder: a tool that must
+    // never write into that folder gives the store a throwaway one.
+    explicit GuipluginAudioProcessor (const juce::File& presetRoot);
     ~GuipluginAudioProcessor() override;
 
     juce::AudioProcessorValueTreeState::ParameterLayout generateLayout() const;

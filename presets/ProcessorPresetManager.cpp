@@ -32,23 +32,6 @@ bool looksLikeOurXml (const juce::MemoryBlock& bytes, const juce::String& text)
     return true;
 }
 
-// The tree held by preset XML text, or an invalid tree when the bytes are not such XML.
-juce::ValueTree parsePresetXml (const juce::MemoryBlock& bytes)
-{
-    if (bytes.getSize() > static_cast<size_t> (ProcessorPresetManager::maxPresetXmlBytes))
-        return {}; // not even decoded as text
-
-    const auto text = juce::String::createStringFromData (bytes.getData(), static_cast<int> (bytes.getSize()));
-
-    if (! looksLikeOurXml (bytes, text))
-        return {};
-
-    if (const auto xml = juce::XmlDocument::parse (text))
-        return juce::ValueTree::fromXml (*xml);
-
-    return {};
-}
-
 // The two preset properties as they stood before a save, to put back when the write fails.
 struct PresetIdentity
 {
@@ -152,6 +135,22 @@ void ProcessorPresetManager::savePresetInternal (juce::File file)
         previous.restore (state, currentPresetId, presetModifiedId);
 }
 
+juce::ValueTree ProcessorPresetManager::parsePresetXml (const juce::MemoryBlock& bytes)
+{
+    if (bytes.getSize() > static_cast<size_t> (maxPresetXmlBytes))
+        return {}; // not even decoded as text
+
+    const auto text = juce::String::createStringFromData (bytes.getData(), static_cast<int> (bytes.getSize()));
+
+    if (! looksLikeOurXml (bytes, text))
+        return {};
+
+    if (const auto xml = juce::XmlDocument::parse (text))
+        return juce::ValueTree::fromXml (*xml);
+
+    return {};
+}
+
 void ProcessorPresetManager::loadPresetInternal (juce::File file)
 {
     // The file can vanish between the library's scan and this load: let the user pick another.
@@ -163,9 +162,12 @@ void ProcessorPresetManager::loadPresetInternal (juce::File file)
     }
 
     juce::MemoryBlock bytes;
-    if (! BoundedFileReader::read (file, maxPresetFileBytes, bytes))
-        return;
+    if (BoundedFileReader::read (file, maxPresetFileBytes, bytes))
+        applyPresetData (bytes);
+}
 
+void ProcessorPresetManager::applyPresetData (const juce::MemoryBlock& bytes)
+{
     if (const auto tree = parsePresetXml (bytes); tree.isValid())
     {
         valueTreeState.state.copyPropertiesAndChildrenFrom (tree, nullptr);

@@ -36,6 +36,14 @@ public:
     void savePresetInternal (juce::File file);
     void loadPresetInternal (juce::File file);
 
+    // The load's work once the file is read: preset XML text replaces the state tree, other bytes
+    // go to the processor as a binary state blob (which it takes only when complete and valid).
+    void applyPresetData (const juce::MemoryBlock& bytes);
+
+    // The tree that preset XML text holds, or an invalid tree when the bytes are not such text
+    // (too large, not XML, or beyond the parser's limits below). Its type is not checked.
+    static juce::ValueTree parsePresetXml (const juce::MemoryBlock& bytes);
+
     // Replaces the native dialog that offers another file when a preset has vanished before its
     // load (tests cannot answer a modal dialog). An empty function brings the native one back.
     void setFileChooser (FileChooserFunction chooser);

@@ -90,6 +90,20 @@ TEST_F (PresetStore, AnExistingDefaultPresetIsNeverRewritten)
     EXPECT_EQ (processor->getPresetManager().getCurrentPresetName(), "Default");
 }
 
+TEST_F (PresetStore, AProcessorGivenAnotherRootLeavesTheUsersFolderAlone)
+{
+    library.reset();
+    processor.reset();
+    root.deleteRecursively();
+    const auto elsewhere = clearedScratchFolder ("other-root");
+
+    processor = std::make_unique<GuipluginAudioProcessor> (elsewhere);
+
+    EXPECT_FALSE (root.exists());
+    EXPECT_EQ (store().getPresetDirectory(), elsewhere);
+    EXPECT_EQ (textOf (elsewhere.getChildFile ("Default.tvx")), juce::String (expectedDefaultPreset));
+}
+
 TEST_F (PresetStore, SaveAndLoadRoundTripEveryParameterWithoutWaitingForTheStateFlush)
 {
     // No message loop runs between the changes and the save: the tree alone would still hold the
