@@ -42,7 +42,7 @@ bool same (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
     return true;
 }
 
-// The tape machine as documented, rebuilt from standalone chains: the selected chain alone, or in a
+// The tape machine rebuilt from standalone chains: the selected chain alone, or in a
 // switching block both chains on the same input mixed by ramps that add +-1/n in single precision,
 // then the 10 Hz high-pass.
 class ModelMachine
@@ -227,7 +227,7 @@ TEST (TapeProcessor, RunsSlotZeroUntilATypeIsSet)
 TEST (TapeProcessor, SwitchesExactlyAsDocumented)
 {
     // Each schedule lists, per block, the setType calls made before it (and whether prepare comes
-    // first); the machine must match the model of the documented switching block, bit for bit.
+    // first); the machine must match the model of the switching block, bit for bit.
     struct Step
     {
         std::vector<Slot> calls;

@@ -7,7 +7,7 @@
 
 #include <juce_dsp/juce_dsp.h>
 
-// The processor's signal chain built by hand from the same DSP parts, in the documented order, so a
+// The processor's signal chain built by hand from the same DSP parts, stage by stage in its order, so a
 // test can check the wiring (stage order, the filters' end values, the gain lock, the tape stages
 // and their selection) sample for sample.
 namespace test
