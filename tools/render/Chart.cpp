@@ -29,6 +29,21 @@ juce::Font chartFont (float size)
     return juce::Font (typeface).withHeight (size);
 }
 
+// Fast speeds are drawn solid, slow ones dashed.
+void strokeCurve (juce::Graphics& g, const juce::Path& path, const juce::PathStrokeType& stroke, bool dashed)
+{
+    if (dashed)
+    {
+        juce::Path dashes;
+        stroke.createDashedStroke (dashes, path, dashPattern, 2);
+        g.fillPath (dashes);
+    }
+    else
+    {
+        g.strokePath (path, stroke);
+    }
+}
+
 // A value axis with round limits and steps.
 struct Axis
 {
@@ -123,17 +138,7 @@ public:
         juce::Graphics::ScopedSaveState clipped (g);
         g.reduceClipRegion (area.toNearestInt());
         g.setColour (colour);
-
-        if (dashed)
-        {
-            juce::Path dashes;
-            stroke.createDashedStroke (dashes, path, dashPattern, 2);
-            g.fillPath (dashes);
-        }
-        else
-        {
-            g.strokePath (path, stroke);
-        }
+        strokeCurve (g, path, stroke, dashed);
     }
 
     // Lines of text in a box at the plot's bottom right.
@@ -235,17 +240,7 @@ void drawLegend (juce::Graphics& g, juce::Rectangle<float> area)
         line.lineTo (row.getX() + 44.0f, row.getCentreY());
         const juce::PathStrokeType stroke (curveThickness);
         g.setColour (colour);
-
-        if (dashed)
-        {
-            juce::Path dashes;
-            stroke.createDashedStroke (dashes, line, dashPattern, 2);
-            g.fillPath (dashes);
-        }
-        else
-        {
-            g.strokePath (line, stroke);
-        }
+        strokeCurve (g, line, stroke, dashed);
     };
 
     g.setFont (chartFont (17.0f));
