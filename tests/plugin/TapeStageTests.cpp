@@ -22,15 +22,12 @@ constexpr int blockSize = 512;
 
 using Parameters = std::map<juce::String, float>;
 
-const juce::String typeButtonIds[] = { "typeAbutton", "typeBbutton", "typeCbutton",
-                                       "typeDbutton", "typeEbutton", "typeFbutton" };
-
 // The buttons that select one type alone, and the speed switch.
 Parameters selecting (int type, bool fast)
 {
     Parameters parameters { { "speedPower", fast ? 1.0f : 0.0f } };
     for (auto t = 0; t < TapeSlots::numTypes; ++t)
-        parameters[typeButtonIds[t]] = t == type ? 1.0f : 0.0f;
+        parameters[ParameterIds::typeButtons[t]] = t == type ? 1.0f : 0.0f;
     return parameters;
 }
 
